@@ -1,0 +1,94 @@
+#pragma once
+
+#include "Clock.h"
+#include "KeyList.h"
+#include "PackView.h"
+#include "THashedStringList.h"
+
+#include <array>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace pugi {
+class xml_document;
+}
+
+// The rows of the info block, in their order: "Projekt", "Name", "Sprache", "Version",
+// "letzte Änderung".
+enum InfoRow { rowProject = 0, rowName, rowLang, rowVersion, rowDate, infoRowCount };
+
+// The language pack that is open: key list, the five per-key tables, the info values and
+// the info block's value cells, the file state and the XML tree it was read from. All texts
+// are Windows-1252 with CR LF line breaks; file names and messages are UTF-8.
+class LanguagePack
+{
+public:
+    LanguagePack();
+    ~LanguagePack();
+    LanguagePack(const LanguagePack&) = delete;
+    LanguagePack& operator=(const LanguagePack&) = delete;
+
+    bool isSaved = true;
+    bool isModified = false;
+    THashedStringList ValueList;
+    THashedStringList HtmlList;
+    THashedStringList BreakList;
+    THashedStringList UnixList;
+    THashedStringList CommentList;
+    std::string packName;
+    std::string packVersion;
+    std::string packDate;
+    std::string packLang;
+    // The file's name without its folder, as the file system spells it (UTF-8).
+    std::string packFileName;
+    std::string packProject;
+    // The info block's value cells; they may hold the user's newer edits of the info values.
+    std::array<std::string, infoRowCount> infoBlock;
+    KeyList keys;
+    Clock clock = systemClock;
+
+    // The XML tree: none at start; a tree without root element after close.
+    bool hasTree() const { return tree != nullptr; }
+    const std::string& xmlFileName() const { return treeFileName; }
+    void setXmlFileName(std::string path) { treeFileName = std::move(path); }
+
+    // Empties the key list and the five per-key tables (the table objects stay).
+    void clearKeys();
+    // Info values into the info block's cells, and back.
+    void infoValuesToBlock();
+    void infoBlockToValues();
+    void clearInfo();
+
+    // The reading steps of an open: parse the file (the tree's file name becomes `path`;
+    // on failure the tree is dropped), take `packFileName` from the path, read the root
+    // attributes into the info values and the info block, read the keys and sort the key
+    // list once. Throws std::runtime_error with the message for the user.
+    void readPack(const std::string& path);
+
+    // Writes the document into the tree and saves the tree to `path`, replacing the file
+    // only once the new one is complete. Reports through `view`; throws on a failed write.
+    void writePack(const std::string& path, PackView& view);
+
+    // packDate and info-block row 5 := the clock's current time.
+    void stampLastChange();
+
+    // The tree a new document starts from; its file name becomes empty.
+    void loadNewDocumentTree();
+    // Close: drop the tree, empty its file name and create an empty tree without root.
+    void resetTree();
+
+    // The XML tree as text (UTF-8), for tests and diagnostics.
+    std::string treeText() const;
+
+private:
+    std::unique_ptr<pugi::xml_document> tree;
+    std::string treeFileName;
+};
+
+// The version raised before a save in place: major.minor.patch with patch + 1, parts that
+// are not integers counting as 0 (1.2 → 1.2.1, abc → 0.0.1, 1.2.3.4 → 1.2.1).
+std::string bumpVersion(std::string_view version);
+
+// The part of a path after its last "/", empty when it has none.
+std::string fileNamePart(std::string_view path);

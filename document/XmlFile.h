@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+namespace pugi {
+class xml_document;
+}
+
+// Reading and writing the XML tree of a pack in the encoding its declaration names.
+namespace XmlFile {
+
+// Parses the file into `tree`. UTF-8, UTF-16, ISO-8859-1 and windows-1252 are read; any
+// other declared encoding, an unreadable file and XML that is not well-formed throw
+// std::runtime_error naming the file. Whitespace-only text nodes are dropped; entities
+// other than the predefined ones are never expanded or fetched.
+void load(pugi::xml_document& tree, const std::string& path);
+
+// The tree as bytes, unindented, in the encoding of its declaration (UTF-8 without one).
+std::string serialise(const pugi::xml_document& tree);
+
+// Replaces `path` with `bytes` through a temporary file in the same folder that is renamed
+// over the target, so the old file stays whole when anything fails. A replaced file keeps
+// its permissions; a target that may not be written is refused.
+void replaceFile(const std::string& path, const std::string& bytes);
+
+} // namespace XmlFile
