@@ -1,18 +1,252 @@
-// Placeholder while the reader and writer are written.
 #include "LanguagePack.h"
+
+#include "Windows1252.h"
+#include "XmlFile.h"
+
 #include <pugixml.hpp>
+
+#include <charconv>
+#include <sstream>
 #include <stdexcept>
+
+namespace {
+
+constexpr const char* infoAttributes[infoRowCount] = {"project", "name", "lang", "version", "date"};
+
+const char* const newDocumentText = "<languagepack name=\"Package\" lang=\"\" version=\"\" date=\"\" project=\"\">"
+                                    "<info>Languagepack-Descricption</info><content/></languagepack>";
+
+std::string attributeText(const pugi::xml_node& node, const char* name)
+{
+    return Windows1252::fromUtf8(node.attribute(name).value());
+}
+
+void setAttribute(pugi::xml_node node, const char* name, const std::string& text)
+{
+    pugi::xml_attribute a = node.attribute(name);
+    if (!a)
+        a = node.append_attribute(name);
+    a.set_value(Windows1252::toUtf8(text).c_str());
+}
+
+void setElementText(pugi::xml_node element, const std::string& text)
+{
+    if (!text.empty())
+        element.text().set(Windows1252::encodeUtf8In8Bit(text).c_str());
+}
+
+// The text of a `value` or `comment` element: empty without the element or without
+// children; one text or CDATA node is the text; anything else ends the reading.
+std::string elementText(const pugi::xml_node& element, const std::string& key)
+{
+    const pugi::xml_node first = element.first_child();
+    if (!first)
+        return {};
+    const bool singleText = !first.next_sibling() &&
+                            (first.type() == pugi::node_pcdata || first.type() == pugi::node_cdata);
+    if (!singleText)
+        throw std::runtime_error("Schlüssel \"" + Windows1252::toUtf8(key) + "\": Das Element \"" +
+                                 element.name() + "\" enthält mehr als einen Text.");
+    return Windows1252::normalizeLineBreaks(Windows1252::decodeUtf8In8Bit(first.value()));
+}
+
+// An integer part of a version, 0 when the part is none.
+long long versionPart(std::string_view part)
+{
+    std::size_t start = 0;
+    while (start < part.size() && part[start] == ' ')
+        ++start;
+    part.remove_prefix(start);
+    if (!part.empty() && part.front() == '+')
+        part.remove_prefix(1);
+    int value = 0;
+    const auto [end, error] = std::from_chars(part.data(), part.data() + part.size(), value);
+    if (part.empty() || error != std::errc() || end != part.data() + part.size())
+        return 0;
+    return value;
+}
+
+} // namespace
+
 LanguagePack::LanguagePack() = default;
 LanguagePack::~LanguagePack() = default;
-void LanguagePack::clearKeys() {}
-void LanguagePack::infoValuesToBlock() {}
-void LanguagePack::infoBlockToValues() {}
-void LanguagePack::clearInfo() {}
-void LanguagePack::readPack(const std::string&) { throw std::runtime_error("not yet"); }
-void LanguagePack::writePack(const std::string&, PackView&) { throw std::runtime_error("not yet"); }
-void LanguagePack::stampLastChange() {}
-void LanguagePack::loadNewDocumentTree() {}
-void LanguagePack::resetTree() {}
-std::string LanguagePack::treeText() const { return {}; }
-std::string bumpVersion(std::string_view) { return {}; }
-std::string fileNamePart(std::string_view) { return {}; }
+
+void LanguagePack::clearKeys()
+{
+    keys.clear();
+    ValueList.clear();
+    HtmlList.clear();
+    BreakList.clear();
+    UnixList.clear();
+    CommentList.clear();
+}
+
+void LanguagePack::infoValuesToBlock()
+{
+    infoBlock = {packProject, packName, packLang, packVersion, packDate};
+}
+
+void LanguagePack::infoBlockToValues()
+{
+    packProject = infoBlock[rowProject];
+    packName = infoBlock[rowName];
+    packLang = infoBlock[rowLang];
+    packVersion = infoBlock[rowVersion];
+    packDate = infoBlock[rowDate];
+}
+
+void LanguagePack::clearInfo()
+{
+    packProject.clear();
+    packName.clear();
+    packLang.clear();
+    packVersion.clear();
+    packDate.clear();
+    infoValuesToBlock();
+}
+
+void LanguagePack::readPack(const std::string& path)
+{
+    tree.reset();
+    treeFileName = path;
+    auto parsed = std::make_unique<pugi::xml_document>();
+    XmlFile::load(*parsed, path);
+    tree = std::move(parsed);
+    packFileName = fileNamePart(path);
+
+    pugi::xml_node root = tree->document_element();
+    packProject = attributeText(root, "project");
+    packName = attributeText(root, "name");
+    packLang = attributeText(root, "lang");
+    packVersion = attributeText(root, "version");
+    packDate = attributeText(root, "date");
+    infoValuesToBlock();
+
+    pugi::xml_node content = root.child("content");
+    if (!content)
+        content = root.append_child("content");
+    keys.clear();
+    try {
+        for (pugi::xml_node node = content.child("key"); node; node = node.next_sibling()) {
+            const pugi::xml_attribute id = node.attribute("id");
+            if (!id)
+                continue;
+            const std::string key = Windows1252::fromUtf8(id.value());
+            if (key.empty())
+                continue;
+            if (const pugi::xml_attribute a = node.attribute("encodeHTML"))
+                HtmlList.setValue(key, Windows1252::fromUtf8(a.value()));
+            if (const pugi::xml_attribute a = node.attribute("preserveLinebreaks"))
+                BreakList.setValue(key, Windows1252::fromUtf8(a.value()));
+            if (const pugi::xml_attribute a = node.attribute("unixNewline"))
+                UnixList.setValue(key, Windows1252::fromUtf8(a.value()));
+            // A key element without children keeps its flags but is not listed.
+            if (!node.first_child())
+                continue;
+            ValueList.setValue(key, elementText(node.child("value"), key));
+            keys.appendUnsorted(key);
+            CommentList.setValue(key, elementText(node.child("comment"), key));
+        }
+    } catch (...) {
+        // The keys read before the faulty one stay, in their sorted order.
+        keys.sort();
+        throw;
+    }
+    keys.sort();
+    // The writer rebuilds `content` from the key list, so the key elements are not needed
+    // any more; dropping them keeps a large pack's memory to the tables.
+    while (content.first_child())
+        content.remove_child(content.first_child());
+}
+
+void LanguagePack::writePack(const std::string& path, PackView& view)
+{
+    stampLastChange();
+    view.infoBlockChanged();
+    if (!tree) {
+        view.showInfo("Ooops...\nKein Languagepack geladen\nBitte erst neues Languagpack anlegen");
+        return;
+    }
+    pugi::xml_node root = tree->document_element();
+    if (!root) {
+        view.showInfo("Ooops...\nSpeichern fehlgeschlagen...\nBitte erst neues Languagpack anlegen");
+        return;
+    }
+    for (int row = 0; row < infoRowCount; ++row)
+        setAttribute(root, infoAttributes[row], infoBlock[static_cast<std::size_t>(row)]);
+
+    pugi::xml_node content = root.child("content");
+    if (!content)
+        content = root.append_child("content");
+    while (content.first_child())
+        content.remove_child(content.first_child());
+    for (const std::string& key : keys.items()) {
+        if (key.empty())
+            continue;
+        pugi::xml_node element = content.append_child("key");
+        element.append_attribute("id").set_value(Windows1252::toUtf8(key).c_str());
+        element.append_attribute("encodeHTML").set_value(Windows1252::toUtf8(HtmlList.value(key)).c_str());
+        element.append_attribute("preserveLinebreaks").set_value(Windows1252::toUtf8(BreakList.value(key)).c_str());
+        element.append_attribute("unixNewline").set_value(Windows1252::toUtf8(UnixList.value(key)).c_str());
+        setElementText(element.append_child("value"), ValueList.value(key));
+        setElementText(element.append_child("comment"), CommentList.value(key));
+    }
+
+    XmlFile::replaceFile(path, XmlFile::serialise(*tree));
+    packFileName = fileNamePart(path);
+    view.setStatusText("Gespeichert: " + packFileName);
+    view.setSaveActionEnabled(false);
+    isSaved = true;
+    isModified = false;
+}
+
+void LanguagePack::stampLastChange()
+{
+    packDate = formatPackDate(clock());
+    infoBlock[rowDate] = packDate;
+}
+
+void LanguagePack::loadNewDocumentTree()
+{
+    treeFileName.clear();
+    tree = std::make_unique<pugi::xml_document>();
+    tree->load_string(newDocumentText);
+}
+
+void LanguagePack::resetTree()
+{
+    treeFileName.clear();
+    tree = std::make_unique<pugi::xml_document>();
+}
+
+std::string LanguagePack::treeText() const
+{
+    if (!tree)
+        return {};
+    std::ostringstream out;
+    tree->save(out, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+    return out.str();
+}
+
+std::string bumpVersion(std::string_view version)
+{
+    std::string_view major = version, minor, patch;
+    if (const std::size_t dot = version.find('.'); dot != std::string_view::npos) {
+        major = version.substr(0, dot);
+        minor = version.substr(dot + 1);
+        if (const std::size_t dot2 = minor.find('.'); dot2 != std::string_view::npos) {
+            patch = minor.substr(dot2 + 1);
+            minor = minor.substr(0, dot2);
+        }
+    } else {
+        major = {};
+    }
+    return std::to_string(versionPart(major)) + "." + std::to_string(versionPart(minor)) + "." +
+           std::to_string(versionPart(patch) + 1);
+}
+
+std::string fileNamePart(std::string_view path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string_view::npos ? std::string() : std::string(path.substr(slash + 1));
+}

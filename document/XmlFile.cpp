@@ -1,1 +1,283 @@
 #include "XmlFile.h"
+
+#include "Windows1252.h"
+
+#include <pugixml.hpp>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fcntl.h>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace XmlFile {
+namespace {
+
+enum class Encoding { utf8, utf16, latin1, windows1252 };
+
+std::string systemError(int error)
+{
+    return std::strerror(error);
+}
+
+[[noreturn]] void fail(const std::string& path, const std::string& what)
+{
+    throw std::runtime_error("Datei \"" + path + "\" " + what);
+}
+
+std::string lowerAscii(std::string_view text)
+{
+    std::string out(text);
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
+    return out;
+}
+
+// The encoding attribute of an 8-bit declaration at the start of the bytes, or "".
+std::string declaredEncoding(std::string_view bytes)
+{
+    if (bytes.substr(0, 5) != "<?xml")
+        return {};
+    const std::string_view decl = bytes.substr(0, bytes.find("?>"));
+    const std::size_t at = decl.find("encoding");
+    if (at == std::string_view::npos)
+        return {};
+    std::size_t pos = decl.find_first_of("\"'", at);
+    if (pos == std::string_view::npos)
+        return {};
+    const char quote = decl[pos];
+    const std::size_t end = decl.find(quote, pos + 1);
+    if (end == std::string_view::npos)
+        return {};
+    return std::string(decl.substr(pos + 1, end - pos - 1));
+}
+
+// Maps a declared encoding name to one the reader and writer handle; throws for others.
+Encoding encodingNamed(const std::string& name, const std::string& path)
+{
+    const std::string n = lowerAscii(name);
+    if (n.empty() || n == "utf-8" || n == "utf8")
+        return Encoding::utf8;
+    if (n == "utf-16" || n == "utf-16le" || n == "utf-16be")
+        return Encoding::utf16;
+    if (n == "iso-8859-1" || n == "iso_8859-1" || n == "iso_8859_1" || n == "latin1" || n == "latin-1")
+        return Encoding::latin1;
+    if (n == "windows-1252" || n == "cp1252")
+        return Encoding::windows1252;
+    fail(path, "verwendet die Zeichenkodierung \"" + name + "\", die nicht unterstützt wird.");
+}
+
+bool startsWith(std::string_view bytes, std::string_view prefix)
+{
+    return bytes.substr(0, prefix.size()) == prefix;
+}
+
+std::string readAll(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        fail(path, "kann nicht gelesen werden. " + systemError(errno));
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        const int error = S_ISDIR(st.st_mode) ? EISDIR : errno;
+        ::close(fd);
+        fail(path, "kann nicht gelesen werden. " + systemError(error));
+    }
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(st.st_size));
+    char chunk[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            const int error = errno;
+            ::close(fd);
+            fail(path, "kann nicht gelesen werden. " + systemError(error));
+        }
+        if (n == 0)
+            break;
+        bytes.append(chunk, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return bytes;
+}
+
+std::pair<int, int> lineAndColumn(std::string_view text, std::ptrdiff_t offset)
+{
+    const auto end = static_cast<std::size_t>(std::clamp<std::ptrdiff_t>(offset, 0, std::ssize(text)));
+    int line = 1;
+    std::size_t lineStart = 0;
+    for (std::size_t i = 0; i < end; ++i)
+        if (text[i] == '\n')
+            ++line, lineStart = i + 1;
+    return {line, static_cast<int>(end - lineStart) + 1};
+}
+
+struct StringWriter : pugi::xml_writer
+{
+    std::string out;
+    void write(const void* data, std::size_t size) override { out.append(static_cast<const char*>(data), size); }
+};
+
+Encoding treeEncoding(const pugi::xml_document& tree)
+{
+    for (pugi::xml_node n = tree.first_child(); n; n = n.next_sibling())
+        if (n.type() == pugi::node_declaration)
+            return encodingNamed(n.attribute("encoding").value(), "(Dokument)");
+    return Encoding::utf8;
+}
+
+// UTF-8 into an 8-bit encoding; a character the encoding lacks becomes a character
+// reference, which is valid where the writer puts new text (attribute values and text).
+std::string toEightBit(std::string_view utf8, Encoding encoding)
+{
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        const auto b = static_cast<unsigned char>(utf8[pos]);
+        if (b < 0x80) {
+            out += utf8[pos++];
+            continue;
+        }
+        std::size_t length = (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : 4;
+        length = std::min(length, utf8.size() - pos);
+        const std::string_view one = utf8.substr(pos, length);
+        pos += length;
+        char32_t cp = b & (length == 2 ? 0x1F : length == 3 ? 0x0F : 0x07);
+        for (std::size_t i = 1; i < one.size(); ++i)
+            cp = (cp << 6) | (static_cast<unsigned char>(one[i]) & 0x3F);
+        if (encoding == Encoding::latin1 && cp <= 0xFF)
+            out += static_cast<char>(cp);
+        else if (encoding == Encoding::windows1252 && Windows1252::representable(one))
+            out += Windows1252::fromUtf8(one);
+        else
+            out += "&#" + std::to_string(static_cast<unsigned long>(cp)) + ";";
+    }
+    return out;
+}
+
+} // namespace
+
+void load(pugi::xml_document& tree, const std::string& path)
+{
+    std::string bytes = readAll(path);
+    pugi::xml_encoding encoding = pugi::encoding_auto;
+    const bool utf16Bom = startsWith(bytes, "\xFF\xFE") || startsWith(bytes, "\xFE\xFF");
+    const bool utf16Bare = startsWith(bytes, std::string_view("<\0?\0", 4)) || startsWith(bytes, std::string_view("\0<\0?", 4));
+    if (!utf16Bom && !utf16Bare) {
+        const bool utf8Bom = startsWith(bytes, "\xEF\xBB\xBF");
+        switch (encodingNamed(declaredEncoding(std::string_view(bytes).substr(utf8Bom ? 3 : 0)), path)) {
+        case Encoding::utf8:
+            encoding = pugi::encoding_utf8;
+            break;
+        case Encoding::utf16:
+            fail(path, "ist als UTF-16 deklariert, aber nicht so kodiert.");
+        case Encoding::latin1:
+            encoding = pugi::encoding_latin1;
+            break;
+        case Encoding::windows1252:
+            // pugixml knows no Windows-1252: the bytes become UTF-8 first.
+            bytes = Windows1252::toUtf8(bytes);
+            encoding = pugi::encoding_utf8;
+            break;
+        }
+    }
+    constexpr unsigned flags = pugi::parse_default | pugi::parse_declaration | pugi::parse_comments |
+                               pugi::parse_pi | pugi::parse_doctype;
+    const pugi::xml_parse_result result = tree.load_buffer(bytes.data(), bytes.size(), flags, encoding);
+    if (result)
+        return;
+    tree.reset();
+    std::string where;
+    if (encoding == pugi::encoding_utf8) {
+        const auto [line, column] = lineAndColumn(bytes, result.offset);
+        where = " (Zeile " + std::to_string(line) + ", Spalte " + std::to_string(column) + ")";
+    } else {
+        where = " (Position " + std::to_string(result.offset) + ")";
+    }
+    fail(path, std::string("ist kein gültiges XML: ") + result.description() + where);
+}
+
+std::string serialise(const pugi::xml_document& tree)
+{
+    const Encoding encoding = treeEncoding(tree);
+    StringWriter writer;
+    constexpr unsigned format = pugi::format_raw | pugi::format_no_declaration;
+    if (encoding == Encoding::utf16) {
+        tree.save(writer, "", format | pugi::format_write_bom, pugi::encoding_utf16_le);
+        return std::move(writer.out);
+    }
+    tree.save(writer, "", format, pugi::encoding_utf8);
+    if (encoding == Encoding::utf8)
+        return std::move(writer.out);
+    return toEightBit(writer.out, encoding);
+}
+
+void replaceFile(const std::string& path, const std::string& bytes)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    // A link stays a link: the file it points to is the one replaced.
+    fs::path target = fs::is_symlink(path, ec) ? fs::weakly_canonical(path, ec) : fs::path(path);
+    if (ec)
+        target = path;
+    const std::string targetName = target.string();
+
+    struct stat old {};
+    const bool exists = ::stat(targetName.c_str(), &old) == 0;
+    if (exists && S_ISDIR(old.st_mode))
+        fail(path, "kann nicht gespeichert werden. " + systemError(EISDIR));
+    // Read-only stays read-only even for root, as a direct write would be refused.
+    if (exists && (::access(targetName.c_str(), W_OK) != 0 || (old.st_mode & 0222) == 0))
+        fail(path, "kann nicht gespeichert werden. " + systemError(EACCES));
+
+    fs::path folder = target.parent_path();
+    if (folder.empty())
+        folder = ".";
+    std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0)
+        fail(path, "kann nicht gespeichert werden. " + systemError(errno));
+
+    auto abandon = [&](int error) {
+        ::close(fd);
+        ::unlink(temp.c_str());
+        fail(path, "kann nicht gespeichert werden. " + systemError(error));
+    };
+    for (std::size_t done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            abandon(n < 0 ? errno : EIO);
+        done += static_cast<std::size_t>(n);
+    }
+    mode_t mode = old.st_mode & 07777;
+    if (!exists) {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    if (::fchmod(fd, mode) != 0)
+        abandon(errno);
+    if (exists && ::geteuid() == 0 && (old.st_uid != 0 || old.st_gid != 0) && ::fchown(fd, old.st_uid, old.st_gid) != 0)
+        abandon(errno);
+    if (::fsync(fd) != 0)
+        abandon(errno);
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(temp.c_str());
+        fail(path, "kann nicht gespeichert werden. " + systemError(error));
+    }
+    if (::rename(temp.c_str(), targetName.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(temp.c_str());
+        fail(path, "kann nicht gespeichert werden. " + systemError(error));
+    }
+}
+
+} // namespace XmlFile
