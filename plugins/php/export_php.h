@@ -1,0 +1,11 @@
+#pragma once
+
+#include "ExportModul.h"
+
+// The php plug-in's module: writes a PHP source file that fills the array $translation.
+class ExportModul_PHP : public ExportModul
+{
+public:
+    std::string getExportName() override { return "PHP"; }
+    void startExport() override;
+};
