@@ -13,8 +13,9 @@ namespace {
 
 constexpr const char* infoAttributes[infoRowCount] = {"project", "name", "lang", "version", "date"};
 
-const char* const newDocumentText = "<languagepack name=\"Package\" lang=\"\" version=\"\" date=\"\" project=\"\">"
-                                    "<info>Languagepack-Descricption</info><content/></languagepack>";
+const char* const newDocumentText =
+    "<languagepack name=\"Package\" lang=\"\" version=\"\" date=\"\" project=\"\">"
+    "<info>Languagepack-Descricption</info><content/></languagepack>";
 
 std::string attributeText(const pugi::xml_node& node, const char* name)
 {
@@ -42,8 +43,8 @@ std::string elementText(const pugi::xml_node& element, const std::string& key)
     const pugi::xml_node first = element.first_child();
     if (!first)
         return {};
-    const bool singleText = !first.next_sibling() &&
-                            (first.type() == pugi::node_pcdata || first.type() == pugi::node_cdata);
+    const bool singleText =
+        !first.next_sibling() && (first.type() == pugi::node_pcdata || first.type() == pugi::node_cdata);
     if (!singleText)
         throw std::runtime_error("Schlüssel \"" + Windows1252::toUtf8(key) + "\": Das Element \"" +
                                  element.name() + "\" enthält mehr als einen Text.");
@@ -186,7 +187,8 @@ void LanguagePack::writePack(const std::string& path, PackView& view)
         pugi::xml_node element = content.append_child("key");
         element.append_attribute("id").set_value(Windows1252::toUtf8(key).c_str());
         element.append_attribute("encodeHTML").set_value(Windows1252::toUtf8(HtmlList.value(key)).c_str());
-        element.append_attribute("preserveLinebreaks").set_value(Windows1252::toUtf8(BreakList.value(key)).c_str());
+        element.append_attribute("preserveLinebreaks")
+            .set_value(Windows1252::toUtf8(BreakList.value(key)).c_str());
         element.append_attribute("unixNewline").set_value(Windows1252::toUtf8(UnixList.value(key)).c_str());
         setElementText(element.append_child("value"), ValueList.value(key));
         setElementText(element.append_child("comment"), CommentList.value(key));

@@ -33,11 +33,14 @@ public:
 private:
     struct Entry
     {
-        std::string text;   // name "=" value
+        std::string text;         // name "=" value
         std::uint32_t nameLength; // position of the first "="
     };
 
-    std::string_view entryName(const Entry& e) const { return std::string_view(e.text).substr(0, e.nameLength); }
+    std::string_view entryName(const Entry& e) const
+    {
+        return std::string_view(e.text).substr(0, e.nameLength);
+    }
     void append(std::string_view name, std::string_view text);
     void indexEntry(int index) const;
     void rebuildIndex() const;

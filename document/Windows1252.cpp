@@ -14,8 +14,9 @@ constexpr std::array<char32_t, 32> highControls = {
 
 // Best-fit letters for Latin Extended-A (U+0100 to U+017F), by code point order; "?" where
 // the letter has no plain Latin counterpart.
-constexpr std::string_view latinExtendedA = "AaAaAaCcCcCcCcDdDdEeEeEeEeEeGgGgGgGgHhHhIiIiIiIiIi??JjKk?LlLlLlLlLlNnNnNn???OoOoOo"
-                                            "\x8C\x9CRrRrRrSsSsSs\x8A\x9ATtTtTtUuUuUuUuUuUuWwYy\x9FZzZz\x8E\x9E?";
+constexpr std::string_view latinExtendedA =
+    "AaAaAaCcCcCcCcDdDdEeEeEeEeEeGgGgGgGgHhHhIiIiIiIiIi??JjKk?LlLlLlLlLlNnNnNn???OoOoOo"
+    "\x8C\x9CRrRrRrSsSsSs\x8A\x9ATtTtTtUuUuUuUuUuUuWwYy\x9FZzZz\x8E\x9E?";
 
 static_assert(latinExtendedA.size() == 128);
 
@@ -102,14 +103,32 @@ char encodeCodePoint(char32_t cp, bool bestFit, bool& exact)
     if (cp >= 0x100 && cp <= 0x17F)
         return latinExtendedA[cp - 0x100];
     switch (cp) {
-    case 0x2010: case 0x2011: case 0x2012: case 0x2212:
+    case 0x2010:
+    case 0x2011:
+    case 0x2012:
+    case 0x2212:
         return '-';
-    case 0x2032: case 0x201B: case 0x02BC:
+    case 0x2032:
+    case 0x201B:
+    case 0x02BC:
         return '\'';
-    case 0x2033: case 0x201F:
+    case 0x2033:
+    case 0x201F:
         return '"';
-    case 0x2000: case 0x2001: case 0x2002: case 0x2003: case 0x2004: case 0x2005: case 0x2006:
-    case 0x2007: case 0x2008: case 0x2009: case 0x200A: case 0x202F: case 0x205F: case 0x3000:
+    case 0x2000:
+    case 0x2001:
+    case 0x2002:
+    case 0x2003:
+    case 0x2004:
+    case 0x2005:
+    case 0x2006:
+    case 0x2007:
+    case 0x2008:
+    case 0x2009:
+    case 0x200A:
+    case 0x202F:
+    case 0x205F:
+    case 0x3000:
         return ' ';
     case 0x2044:
         return '/';

@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <fcntl.h>
+#include <filesystem>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -80,7 +80,9 @@ std::string readAll(const std::string& path)
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         fail(path, "kann nicht gelesen werden. " + systemError(errno));
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
         const int error = S_ISDIR(st.st_mode) ? EISDIR : errno;
         ::close(fd);
@@ -120,7 +122,10 @@ std::pair<int, int> lineAndColumn(std::string_view text, std::ptrdiff_t offset)
 struct StringWriter : pugi::xml_writer
 {
     std::string out;
-    void write(const void* data, std::size_t size) override { out.append(static_cast<const char*>(data), size); }
+    void write(const void* data, std::size_t size) override
+    {
+        out.append(static_cast<const char*>(data), size);
+    }
 };
 
 Encoding treeEncoding(const pugi::xml_document& tree)
@@ -160,6 +165,22 @@ std::string toEightBit(std::string_view utf8, Encoding encoding)
     return out;
 }
 
+// Parsed as a fragment, so that text beside the root shows; XML wants exactly one root
+// and nothing but markup beside it. Returns what is wrong, or "".
+std::string rootProblem(const pugi::xml_document& tree)
+{
+    int elements = 0;
+    for (pugi::xml_node n = tree.first_child(); n; n = n.next_sibling()) {
+        if (n.type() == pugi::node_element)
+            ++elements;
+        else if (n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata)
+            return "Text außerhalb des Wurzelelements";
+    }
+    if (elements == 0)
+        return "kein Wurzelelement gefunden";
+    return elements > 1 ? "mehr als ein Wurzelelement" : "";
+}
+
 } // namespace
 
 void load(pugi::xml_document& tree, const std::string& path)
@@ -167,7 +188,8 @@ void load(pugi::xml_document& tree, const std::string& path)
     std::string bytes = readAll(path);
     pugi::xml_encoding encoding = pugi::encoding_auto;
     const bool utf16Bom = startsWith(bytes, "\xFF\xFE") || startsWith(bytes, "\xFE\xFF");
-    const bool utf16Bare = startsWith(bytes, std::string_view("<\0?\0", 4)) || startsWith(bytes, std::string_view("\0<\0?", 4));
+    const bool utf16Bare =
+        startsWith(bytes, std::string_view("<\0?\0", 4)) || startsWith(bytes, std::string_view("\0<\0?", 4));
     if (!utf16Bom && !utf16Bare) {
         const bool utf8Bom = startsWith(bytes, "\xEF\xBB\xBF");
         switch (encodingNamed(declaredEncoding(std::string_view(bytes).substr(utf8Bom ? 3 : 0)), path)) {
@@ -187,8 +209,14 @@ void load(pugi::xml_document& tree, const std::string& path)
         }
     }
     constexpr unsigned flags = pugi::parse_default | pugi::parse_declaration | pugi::parse_comments |
-                               pugi::parse_pi | pugi::parse_doctype;
+                               pugi::parse_pi | pugi::parse_doctype | pugi::parse_fragment;
     const pugi::xml_parse_result result = tree.load_buffer(bytes.data(), bytes.size(), flags, encoding);
+    if (result) {
+        if (const std::string problem = rootProblem(tree); !problem.empty()) {
+            tree.reset();
+            fail(path, "ist kein gültiges XML: " + problem);
+        }
+    }
     if (result)
         return;
     tree.reset();
@@ -227,7 +255,9 @@ void replaceFile(const std::string& path, const std::string& bytes)
         target = path;
     const std::string targetName = target.string();
 
-    struct stat old {};
+    struct stat old
+    {
+    };
     const bool exists = ::stat(targetName.c_str(), &old) == 0;
     if (exists && S_ISDIR(old.st_mode))
         fail(path, "kann nicht gespeichert werden. " + systemError(EISDIR));
@@ -264,7 +294,8 @@ void replaceFile(const std::string& path, const std::string& bytes)
     }
     if (::fchmod(fd, mode) != 0)
         abandon(errno);
-    if (exists && ::geteuid() == 0 && (old.st_uid != 0 || old.st_gid != 0) && ::fchown(fd, old.st_uid, old.st_gid) != 0)
+    if (exists && ::geteuid() == 0 && (old.st_uid != 0 || old.st_gid != 0) &&
+        ::fchown(fd, old.st_uid, old.st_gid) != 0)
         abandon(errno);
     if (::fsync(fd) != 0)
         abandon(errno);

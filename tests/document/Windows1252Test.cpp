@@ -1,0 +1,97 @@
+#include "Windows1252.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace Windows1252;
+
+TEST(Windows1252, EveryByteSurvivesThePlainConversionBothWays)
+{
+    for (int b = 0; b < 256; ++b) {
+        const std::string one(1, static_cast<char>(b));
+        EXPECT_EQ(fromUtf8(toUtf8(one)), one) << b;
+        EXPECT_TRUE(representable(toUtf8(one))) << b;
+    }
+}
+
+TEST(Windows1252, PlainConversionMapsTheHighRangeToItsCharacters)
+{
+    const struct
+    {
+        const char* cp1252;
+        const char* utf8;
+    } cases[] = {
+        {"\x80", "€"}, {"\x8A", "Š"},        {"\x9F", "Ÿ"},        {"\xE4", "ä"},
+        {"\xDF", "ß"}, {"\x81", "\xC2\x81"}, {"\x9D", "\xC2\x9D"}, {"plain", "plain"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(toUtf8(c.cp1252), c.utf8);
+        EXPECT_EQ(fromUtf8(c.utf8), c.cp1252);
+    }
+}
+
+TEST(Windows1252, UnrepresentableCharactersGetABestFitOrAQuestionMark)
+{
+    const struct
+    {
+        const char* utf8;
+        const char* cp1252;
+    } cases[] = {
+        {"Ā", "A"},
+        {"ł", "l"},
+        {"Ő", "O"},
+        {"‐", "-"},
+        {"日本", "??"},
+        {"😀", "?"},
+        {"\xC3", "?"},
+        {"a\xFF"
+         "b",
+         "a?b"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(fromUtf8(c.utf8), c.cp1252) << c.utf8;
+        EXPECT_FALSE(representable(c.utf8)) << c.utf8;
+    }
+}
+
+TEST(Windows1252, Utf8In8BitDoublesEveryNonAsciiCharacter)
+{
+    // ä is stored as the two characters Ã and ¤; € as three.
+    EXPECT_EQ(encodeUtf8In8Bit("\xE4"), "Ã¤");
+    EXPECT_EQ(encodeUtf8In8Bit("\x80"), "â‚¬");
+    EXPECT_EQ(encodeUtf8In8Bit("ascii only"), "ascii only");
+    for (const char* text : {"\xE4\xF6\xFC\xDF \x80 text\r\n", "", "\x81\x8D\x8F\x90\x9D", "\x83\x88\x98"})
+        EXPECT_EQ(decodeUtf8In8Bit(encodeUtf8In8Bit(text)), text);
+}
+
+TEST(Windows1252, TextThatIsNotUtf8In8BitKeepsItsPlainForm)
+{
+    // A hand-edited "Größe" typed directly as UTF-8 characters is no doubled form.
+    EXPECT_EQ(decodeUtf8In8Bit("Größe"), "Gr\xF6\xDF"
+                                         "e");
+    // Four-byte sequences are beyond what the decoding takes.
+    EXPECT_EQ(decodeUtf8In8Bit(toUtf8("\xF0\x9F\x98\x80")), "\xF0\x9F\x98\x80");
+    // Doubled characters that Windows-1252 lacks become question marks.
+    EXPECT_EQ(decodeUtf8In8Bit(toUtf8("\xE6\x97\xA5")), "?");
+}
+
+TEST(Windows1252, LineBreaksBecomeCrLf)
+{
+    EXPECT_EQ(normalizeLineBreaks("a\nb\rc\r\nd\n\re"), "a\r\nb\r\nc\r\nd\r\n\r\ne");
+    EXPECT_EQ(normalizeLineBreaks("\r\r\n"), "\r\n\r\n");
+    EXPECT_EQ(normalizeLineBreaks(""), "");
+}
+
+TEST(Windows1252, CaseRulesCoverTheCodePageLetters)
+{
+    EXPECT_EQ(upperCase("abc\xE4\xF6\xFC\x9A\x9C\x9E\xFF\xDF\xB5"),
+              "ABC\xC4\xD6\xDC\x8A\x8C\x8E\x9F\xDF\xB5");
+    EXPECT_EQ(lowerCase("\xC4\xD7\xDE"), "\xE4\xD7\xFE");
+    EXPECT_TRUE(sameText("Title", "tITLE"));
+    EXPECT_FALSE(sameText("Title", "Titles"));
+    EXPECT_LT(compareText("apple", "Banana"), 0);
+    EXPECT_EQ(compareText("ABC", "abc"), 0);
+}
+
+} // namespace
