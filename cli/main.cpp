@@ -84,7 +84,7 @@ int main(int argc, char** argv)
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
-        app.exit(e);
+        std::cerr << "korvel-cli: " << e.what() << "\n\n" << app.help();
         return 2;
     }
 
