@@ -1,0 +1,141 @@
+#pragma once
+
+#include "FileDialogSettings.h"
+#include "LanguagePack.h"
+#include "PackView.h"
+#include "THashedStringList.h"
+
+#include <QMainWindow>
+
+#include <string>
+
+class InfoBlockModel;
+class QAction;
+class QCheckBox;
+class QLabel;
+class QListWidget;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTabWidget;
+class QTableView;
+class QToolButton;
+class TAboutBox;
+class TKeyField;
+class UserDialogs;
+
+// The main window. It owns the open language pack and shows its key list and info values
+// without copying them; every operation of the program is one of its handlers. The handlers
+// live beside their subsystem: start-up, layout, actions and the about box in app/, editing
+// in editor/, the document lifecycle in document/.
+class TForm1 : public QMainWindow, public PackView
+{
+    Q_OBJECT
+public:
+    // `programFolder` is the folder of the program file, which holds Plugins/.
+    TForm1(UserDialogs& dialogs, const QString& programFolder, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // PackView: how the document reports while it writes itself.
+    void showInfo(const std::string& text) override;
+    void setStatusText(const std::string& text) override;
+    void setSaveActionEnabled(bool enabled) override;
+    void infoBlockChanged() override;
+
+    // Start-up and window.
+    void aboutActionExecute();
+    void lpInfoblockStringsChange();
+
+    // Key selection and translation editing.
+    void lpKeyChange();
+    void submitActionExecute();
+    void resetActionExecute();
+    void lpValueChange();
+    void lpCommentChange();
+    void htmlCheckboxClick();
+    void breakCheckboxClick();
+    void unixCheckBoxClick();
+    void toggleWWExecute();
+    void nextActionExecute();
+    void prevActionExecute();
+
+    UserDialogs& dialogs;
+    const QString programFolder;
+
+    LanguagePack pack;
+    THashedStringList PluginList;
+    FileDialogSettings openDialog;
+    FileDialogSettings SaveDialog1;
+    TAboutBox* AboutBox = nullptr;
+
+    // Left pane.
+    TKeyField* lpKey = nullptr;
+    QCheckBox* checkWW = nullptr;
+    // Right pane.
+    QPlainTextEdit* lpComment = nullptr;
+    QPlainTextEdit* lpValue = nullptr;
+    QCheckBox* htmlCheckbox = nullptr;
+    QCheckBox* breakCheckbox = nullptr;
+    QCheckBox* unixCheckBox = nullptr;
+    // Lower pane.
+    QLabel* statusBar = nullptr;
+    QTabWidget* pageControl = nullptr;
+    QWidget* TabSheet1 = nullptr; // "Checks"
+    QWidget* TabSheet3 = nullptr; // "Export"
+    QWidget* TabSheet2 = nullptr; // "Languagepack"
+    QWidget* TabSheet4 = nullptr; // "Suchen"
+    QListWidget* exportModules = nullptr;
+    QPushButton* Button6 = nullptr;
+    QTableView* lpInfoblock = nullptr;
+    InfoBlockModel* infoBlockModel = nullptr;
+    QLineEdit* suchbegriff = nullptr;
+    QCheckBox* searchOnType = nullptr;
+    QListWidget* ergenbisse = nullptr;
+
+    QAction* loadAction = nullptr;
+    QAction* newFile = nullptr;
+    QAction* saveAction = nullptr;
+    QAction* saveasAction = nullptr;
+    QAction* closeAction = nullptr;
+    QAction* exitAction = nullptr;
+    QAction* aboutAction = nullptr;
+    QAction* submitAction = nullptr;
+    QAction* resetAction = nullptr;
+    QAction* toggleWW = nullptr;
+    QAction* newAction = nullptr;
+    QAction* dropAction = nullptr;
+    QAction* renameAction = nullptr;
+    QAction* renameKeyRequest = nullptr;
+    QAction* suchAction = nullptr;
+    QAction* changeSearchType = nullptr;
+    QAction* doppelCheck = nullptr;
+    QAction* syntaxCheck = nullptr;
+    QAction* exportAction = nullptr;
+    QAction* nextAction = nullptr;
+    QAction* prevAction = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createActions();
+    void createLayout();
+    void createMenu();
+    void connectHandlers();
+    void connectEditing();
+
+    // The one guard: an exception ends the handler and is shown in an error box.
+    void run(void (TForm1::*handler)());
+    void runOn(QAction* action, void (TForm1::*handler)());
+
+    // Editing helpers.
+    std::string currentKey() const;
+    void memoEdited(QPlainTextEdit* memo, void (TForm1::*rule)());
+    void showFlag(QCheckBox* box, const THashedStringList& table, const std::string& key);
+    static const char* flagOf(const QCheckBox* box);
+    void setStatus(const std::string& text);
+    // The info block shows the document's cells again.
+    void showInfoBlock();
+
+    bool replacingInMemo = false;
+};

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QWidget>
+
+#include <string>
+
+class KeyList;
+class KeyListModel;
+class QLineEdit;
+class QListView;
+class QModelIndex;
+
+// The key field `lpKey`: an edit line with the sorted key list always open below it. The list
+// shows the document's key list itself. Typing in the edit line and picking an entry of the
+// list report `change`; selecting by program does not. Selecting an entry puts its text into
+// the edit line, and removing the selection empties it.
+class TKeyField : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TKeyField(const KeyList& keys, QWidget* parent = nullptr);
+
+    // The text of the edit line in the document's encoding: the current key.
+    std::string text() const;
+    // The selected entry, or -1.
+    int itemIndex() const;
+    // Selects the entry (its text goes into the edit line); -1 removes the selection and
+    // empties the edit line. Reports no change.
+    void setItemIndex(int index);
+
+    // The owner changed the key list: as a whole (the selection and the edit line are
+    // emptied), or by one key at `row`.
+    void keysReset();
+    void keyInserted(int row);
+    void keyRemoved(int row);
+
+    QLineEdit* lineEdit() const { return edit; }
+    QListView* listView() const { return list; }
+
+Q_SIGNALS:
+    void change();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void textTyped();
+    void currentPicked(const QModelIndex& current);
+    void selectRow(int row);
+    void moveSelection(int rows);
+
+    const KeyList& keys;
+    KeyListModel* model;
+    QLineEdit* edit;
+    QListView* list;
+    bool selectingByProgram = false;
+};
