@@ -66,7 +66,7 @@ void TForm1::createLayout()
 {
     auto* central = new QWidget(this);
     setCentralWidget(central);
-    auto* outer = column(central);
+    auto* outer = column(central, 2, 2);
 
     // Left pane: "Schlüssel", the key field, and the bar with "+", "-", "o" and word wrap.
     auto* leftPane = named(new QWidget, "leftPane");

@@ -1,0 +1,117 @@
+// korvel_window_bench [keys]: times the main window with a pack of many keys (100,000 by
+// default): filling the key list, showing a key, and one keystroke in the key field.
+// Runs offscreen unless QT_QPA_PLATFORM says otherwise.
+#include "FileDialogSettings.h"
+#include "TForm1.h"
+#include "TKeyField.h"
+#include "UserDialogs.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QListView>
+#include <QTest>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+class SilentDialogs : public UserDialogs
+{
+public:
+    void information(const std::string&) override {}
+    void error(const std::string& text) override { std::fprintf(stderr, "error: %s\n", text.c_str()); }
+    Answer warning(const std::string&) override { return Answer::Abbrechen; }
+    bool confirmation(const std::string&) override { return false; }
+    bool openFile(FileDialogSettings&) override { return false; }
+    bool saveFile(FileDialogSettings&) override { return false; }
+};
+
+using Stopwatch = std::chrono::steady_clock;
+
+double millisecondsSince(Stopwatch::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Stopwatch::now() - start).count();
+}
+
+struct Figures
+{
+    std::vector<double> samples;
+    void report(const char* what) const
+    {
+        std::vector<double> sorted = samples;
+        std::sort(sorted.begin(), sorted.end());
+        std::printf("%-34s median %8.3f ms   max %8.3f ms   (%zu runs)\n", what, sorted[sorted.size() / 2],
+                    sorted.back(), sorted.size());
+    }
+};
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (qgetenv("QT_QPA_PLATFORM").isEmpty())
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    const int count = argc > 1 ? std::atoi(argv[1]) : 100000;
+
+    SilentDialogs dialogs;
+    TForm1 window(dialogs, QCoreApplication::applicationDirPath());
+    window.show();
+    QApplication::processEvents();
+
+    LanguagePack& pack = window.pack;
+    for (int i = 0; i < count; ++i) {
+        char key[32];
+        std::snprintf(key, sizeof key, "module%03d.key%06d", i % 997, i);
+        pack.keys.appendUnsorted(key);
+        pack.ValueList.setValue(key, std::string("Text f\xFCr ") + key + "\r\nzweite Zeile");
+        pack.CommentList.setValue(key, "Kommentar");
+        pack.HtmlList.setValue(key, i % 2 ? "1" : "0");
+        pack.BreakList.setValue(key, "0");
+        pack.UnixList.setValue(key, "1");
+    }
+    pack.keys.sort();
+
+    Figures fill;
+    for (int run = 0; run < 5; ++run) {
+        const auto start = Stopwatch::now();
+        window.lpKey->keysReset();
+        window.lpKey->setItemIndex(0);
+        window.lpKey->listView()->repaint();
+        fill.samples.push_back(millisecondsSince(start));
+    }
+
+    Figures show;
+    for (int run = 0; run < 200; ++run) {
+        const int index = static_cast<int>((static_cast<long long>(run) * 7919) % count);
+        const auto start = Stopwatch::now();
+        window.lpKey->setItemIndex(index);
+        window.lpKeyChange();
+        window.lpKey->listView()->repaint();
+        show.samples.push_back(millisecondsSince(start));
+    }
+
+    Figures keystroke;
+    QLineEdit* edit = window.lpKey->lineEdit();
+    const QString typed = "module500.key0";
+    for (int run = 0; run < 10; ++run) {
+        edit->clear();
+        for (const QChar c : typed) {
+            const auto start = Stopwatch::now();
+            QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
+            window.lpKey->listView()->repaint();
+            keystroke.samples.push_back(millisecondsSince(start));
+        }
+    }
+
+    std::printf("%d keys\n", count);
+    fill.report("fill the key list");
+    show.report("show a key");
+    keystroke.report("keystroke in the key field");
+    return 0;
+}
