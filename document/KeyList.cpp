@@ -34,5 +34,8 @@ void KeyList::removeAt(int index)
 
 void KeyList::sort()
 {
+    // Packs the program wrote are in key-list order already.
+    if (std::is_sorted(keys.begin(), keys.end(), lessText))
+        return;
     std::stable_sort(keys.begin(), keys.end(), lessText);
 }

@@ -37,8 +37,9 @@ void setElementText(pugi::xml_node element, const std::string& text)
 }
 
 // The text of a `value` or `comment` element: empty without the element or without
-// children; one text or CDATA node is the text; anything else ends the reading.
-std::string elementText(const pugi::xml_node& element, const std::string& key)
+// children; one text or CDATA node is the text; anything else ends the reading. The text
+// is valid until the next call.
+std::string_view elementText(const pugi::xml_node& element, const std::string& key)
 {
     const pugi::xml_node first = element.first_child();
     if (!first)
@@ -48,8 +49,16 @@ std::string elementText(const pugi::xml_node& element, const std::string& key)
     if (!singleText)
         throw std::runtime_error("Schlüssel \"" + Windows1252::toUtf8(key) + "\": Das Element \"" +
                                  element.name() + "\" enthält mehr als einen Text.");
-    return Windows1252::normalizeLineBreaks(Windows1252::decodeUtf8In8Bit(first.value()));
+    return Windows1252::decodeTextView(first.value());
 }
+
+// Removes a read key element from `content` when its reading is done, however it ends.
+struct KeyElementDropper
+{
+    pugi::xml_node content;
+    pugi::xml_node node;
+    ~KeyElementDropper() { content.remove_child(node); }
+};
 
 // An integer part of a version, 0 when the part is none.
 long long versionPart(std::string_view part)
@@ -128,7 +137,11 @@ void LanguagePack::readPack(const std::string& path)
         content = root.append_child("content");
     keys.clear();
     try {
-        for (pugi::xml_node node = content.child("key"); node; node = node.next_sibling()) {
+        for (pugi::xml_node node = content.child("key"), next; node; node = next) {
+            next = node.next_sibling();
+            // A key element is not needed once read (the writer rebuilds `content` from the
+            // key list); dropping each as it is done keeps a large pack in memory once.
+            const KeyElementDropper drop{content, node};
             const pugi::xml_attribute id = node.attribute("id");
             if (!id)
                 continue;
@@ -154,10 +167,7 @@ void LanguagePack::readPack(const std::string& path)
         throw;
     }
     keys.sort();
-    // The writer rebuilds `content` from the key list, so the key elements are not needed
-    // any more; dropping them keeps a large pack's memory to the tables.
-    while (content.first_child())
-        content.remove_child(content.first_child());
+    content.remove_children();
 }
 
 void LanguagePack::writePack(const std::string& path, PackView& view)
@@ -179,8 +189,7 @@ void LanguagePack::writePack(const std::string& path, PackView& view)
     pugi::xml_node content = root.child("content");
     if (!content)
         content = root.append_child("content");
-    while (content.first_child())
-        content.remove_child(content.first_child());
+    content.remove_children();
     for (const std::string& key : keys.items()) {
         if (key.empty())
             continue;

@@ -2,6 +2,7 @@
 
 #include "Windows1252.h"
 
+#include <cstring>
 #include <stdexcept>
 
 namespace {
@@ -34,37 +35,46 @@ std::string THashedStringList::value(std::string_view name) const
 
 void THashedStringList::setValue(std::string_view name, std::string_view text)
 {
-    const int i = indexOfName(name);
+    const Probe found = probe(name);
     if (text.empty()) {
-        if (i >= 0)
-            remove(i);
+        if (found.index >= 0)
+            remove(found.index);
         return;
     }
-    if (i < 0) {
-        append(name, text);
+    if (found.index >= 0) {
+        // Replaced in place: the name only changes its letter case, so the index stays right.
+        Entry& e = entries[static_cast<std::size_t>(found.index)];
+        e.text.assign(name);
+        e.text += '=';
+        e.text += text;
+        e.nameLength = static_cast<std::uint32_t>(nameOf(e.text).size());
         return;
     }
-    // Replaced in place: the name only changes its letter case, so the index stays right.
-    Entry& e = entries[static_cast<std::size_t>(i)];
-    e.text.assign(name);
-    e.text += '=';
-    e.text += text;
-    e.nameLength = static_cast<std::uint32_t>(nameOf(e.text).size());
+    append(name, text);
+    const int index = count() - 1;
+    // A name holding "=" is filed under the part before it, which has a slot of its own.
+    if (entries.back().nameLength != name.size() || (used + 1) * 2 > slots.size()) {
+        indexEntry(index);
+        return;
+    }
+    slots[found.slot] = index;
+    ++used;
 }
 
 int THashedStringList::indexOfName(std::string_view name) const
 {
-    if (!indexValid)
+    return probe(name).index;
+}
+
+THashedStringList::Probe THashedStringList::probe(std::string_view name) const
+{
+    if (!indexValid || slots.empty())
         rebuildIndex();
-    if (slots.empty())
-        return -1;
     const std::size_t mask = slots.size() - 1;
     for (std::size_t s = hashName(name) & mask;; s = (s + 1) & mask) {
         const int i = slots[s];
-        if (i < 0)
-            return -1;
-        if (Windows1252::sameText(entryName(entries[static_cast<std::size_t>(i)]), name))
-            return i;
+        if (i < 0 || Windows1252::sameText(entryName(entries[static_cast<std::size_t>(i)]), name))
+            return {s, i};
     }
 }
 
@@ -94,8 +104,6 @@ void THashedStringList::append(std::string_view name, std::string_view text)
     e.text.append(text);
     e.nameLength = static_cast<std::uint32_t>(nameOf(e.text).size());
     entries.push_back(std::move(e));
-    if (indexValid)
-        indexEntry(count() - 1);
 }
 
 // Points the slot of the entry's name at this entry; a later entry of the same name wins,
@@ -136,11 +144,30 @@ void THashedStringList::rebuildIndex() const
 
 std::size_t THashedStringList::hashName(std::string_view name)
 {
-    // FNV-1a over the upper-cased bytes, so names differing in case share a slot chain.
-    std::uint64_t h = 14695981039346656037ull;
-    for (char c : name) {
-        h ^= static_cast<unsigned char>(Windows1252::toUpper(c));
-        h *= 1099511628211ull;
+    // Upper-cased eight bytes at a time (ASCII by bit arithmetic, other bytes through the
+    // code page's table), so names differing in case hash alike.
+    std::uint64_t h = 0x9E3779B97F4A7C15ull ^ name.size();
+    std::size_t i = 0;
+    for (; i + 8 <= name.size(); i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, name.data() + i, 8);
+        if (w & 0x8080808080808080ull) {
+            char upper[8];
+            for (int k = 0; k < 8; ++k)
+                upper[k] = Windows1252::toUpper(name[i + static_cast<std::size_t>(k)]);
+            std::memcpy(&w, upper, 8);
+        } else {
+            // Bytes from 'a' to 'z' lose their 0x20 bit.
+            const std::uint64_t ones = 0x0101010101010101ull;
+            const std::uint64_t aboveA = w + (0x80 - 'a') * ones;
+            const std::uint64_t aboveZ = w + (0x80 - 'z' - 1) * ones;
+            w -= ((aboveA & ~aboveZ) & 0x8080808080808080ull) >> 2;
+        }
+        h = (h ^ w) * 0xFF51AFD7ED558CCDull;
+        h ^= h >> 32;
     }
-    return static_cast<std::size_t>(h ^ (h >> 29));
+    for (; i < name.size(); ++i)
+        h = (h ^ static_cast<unsigned char>(Windows1252::toUpper(name[i]))) * 0x100000001B3ull;
+    h ^= h >> 29;
+    return static_cast<std::size_t>(h);
 }

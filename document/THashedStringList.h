@@ -37,10 +37,17 @@ private:
         std::uint32_t nameLength; // position of the first "="
     };
 
+    struct Probe
+    {
+        std::size_t slot; // the name's slot, or the free slot where it would go
+        int index;        // its entry, or -1
+    };
+
     std::string_view entryName(const Entry& e) const
     {
         return std::string_view(e.text).substr(0, e.nameLength);
     }
+    Probe probe(std::string_view name) const;
     void append(std::string_view name, std::string_view text);
     void indexEntry(int index) const;
     void rebuildIndex() const;

@@ -1,7 +1,8 @@
 #include "Windows1252.h"
 
-#include <array>
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 namespace Windows1252 {
 namespace {
@@ -16,43 +17,121 @@ constexpr std::array<char32_t, 32> highControls = {
 // the letter has no plain Latin counterpart.
 constexpr std::string_view latinExtendedA =
     "AaAaAaCcCcCcCcDdDdEeEeEeEeEeGgGgGgGgHhHhIiIiIiIiIi??JjKk?LlLlLlLlLlNnNnNn???OoOoOo"
-    "\x8C\x9CRrRrRrSsSsSs\x8A\x9ATtTtTtUuUuUuUuUuUuWwYy\x9FZzZz\x8E\x9E?";
-
+    "\x8C\x9CRrRrRrSsSsSs\x8A\x9ATtTtTtUuUuUuUuUuUuWwYy\x9FZzZz\x8E\x9Es";
 static_assert(latinExtendedA.size() == 128);
 
-char32_t decodeByte(unsigned char b)
+constexpr char32_t decodeByte(unsigned char b)
 {
-    if (b >= 0x80 && b < 0xA0)
-        return highControls[b - 0x80];
-    return b;
+    return b >= 0x80 && b < 0xA0 ? highControls[b - 0x80] : b;
 }
 
-void appendUtf8(std::string& out, char32_t cp)
+constexpr int encodeUtf8(char32_t cp, char* out)
 {
     if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+        out[0] = static_cast<char>(cp);
+        return 1;
     }
+    if (cp < 0x800) {
+        out[0] = static_cast<char>(0xC0 | (cp >> 6));
+        out[1] = static_cast<char>(0x80 | (cp & 0x3F));
+        return 2;
+    }
+    if (cp < 0x10000) {
+        out[0] = static_cast<char>(0xE0 | (cp >> 12));
+        out[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out[2] = static_cast<char>(0x80 | (cp & 0x3F));
+        return 3;
+    }
+    out[0] = static_cast<char>(0xF0 | (cp >> 18));
+    out[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out[3] = static_cast<char>(0x80 | (cp & 0x3F));
+    return 4;
+}
+
+// Per byte: its UTF-8 form (plain conversion) and its UTF-8-in-8-bit form, ready to copy.
+struct ByteForms
+{
+    struct Form
+    {
+        char bytes[9];
+        std::uint8_t length;
+    };
+    std::array<Form, 256> plain{};
+    std::array<Form, 256> doubled{};
+    constexpr ByteForms()
+    {
+        for (int b = 0; b < 256; ++b) {
+            Form& p = plain[b];
+            p.length =
+                static_cast<std::uint8_t>(encodeUtf8(decodeByte(static_cast<unsigned char>(b)), p.bytes));
+            Form& d = doubled[b];
+            d.length = 0;
+            for (int i = 0; i < p.length; ++i)
+                d.length = static_cast<std::uint8_t>(
+                    d.length +
+                    encodeUtf8(decodeByte(static_cast<unsigned char>(p.bytes[i])), d.bytes + d.length));
+        }
+    }
+};
+constexpr ByteForms byteForms;
+
+// The length of the ASCII run at the start of `s`, eight bytes at a time.
+std::size_t asciiRun(std::string_view s)
+{
+    std::size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, s.data() + i, 8);
+        if (word & 0x8080808080808080ull)
+            break;
+    }
+    while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80)
+        ++i;
+    return i;
+}
+
+// Writes every byte of `text` through `forms` (ASCII runs copied as they stand).
+std::string expand(std::string_view text, const std::array<ByteForms::Form, 256>& forms)
+{
+    std::size_t size = 0;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::size_t run = asciiRun(text.substr(pos));
+        size += run;
+        pos += run;
+        if (pos < text.size())
+            size += forms[static_cast<unsigned char>(text[pos++])].length;
+    }
+    std::string out(size, '\0');
+    char* w = out.data();
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::size_t run = asciiRun(text.substr(pos));
+        std::memcpy(w, text.data() + pos, run);
+        w += run;
+        pos += run;
+        if (pos < text.size()) {
+            const auto& form = forms[static_cast<unsigned char>(text[pos++])];
+            std::memcpy(w, form.bytes, form.length);
+            w += form.length;
+        }
+    }
+    return out;
 }
 
 constexpr char32_t invalid = 0xFFFFFFFF;
 
 // Decodes one UTF-8 sequence of at most `maxLength` bytes at `pos`, strictly (no overlong
 // forms, no surrogates); advances `pos` by one byte on an invalid sequence.
-char32_t nextCodePoint(std::string_view s, std::size_t& pos, int maxLength)
+inline char32_t nextCodePoint(std::string_view s, std::size_t& pos, int maxLength)
 {
     const unsigned char b = static_cast<unsigned char>(s[pos]);
+    // Two-byte sequences are by far the most common in pack texts: decoded directly.
+    if (b >= 0xC2 && b < 0xE0 && pos + 1 < s.size() &&
+        (static_cast<unsigned char>(s[pos + 1]) & 0xC0) == 0x80) {
+        const char32_t cp = ((b & 0x1Fu) << 6) | (static_cast<unsigned char>(s[pos + 1]) & 0x3Fu);
+        pos += 2;
+        return cp;
+    }
     int length = 0;
     char32_t cp = 0;
     char32_t minimum = 0;
@@ -86,20 +165,23 @@ char32_t nextCodePoint(std::string_view s, std::size_t& pos, int maxLength)
     return cp;
 }
 
-// The Windows-1252 byte for a code point: exact, else best fit, else "?".
-char encodeCodePoint(char32_t cp, bool bestFit, bool& exact)
+// The Windows-1252 byte for a code point above U+00FF, or 0 when it has none.
+char exactHigh(char32_t cp)
 {
-    exact = true;
-    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF))
-        return static_cast<char>(cp);
     for (std::size_t i = 0; i < highControls.size(); ++i)
         if (highControls[i] == cp)
             return static_cast<char>(0x80 + i);
-    exact = false;
-    if (!bestFit)
-        return '?';
-    if (cp >= 0x80 && cp <= 0x9F)
+    return 0;
+}
+
+// The Windows-1252 byte for a code point: exact, else best fit, else "?". The C1 controls
+// keep their byte, as the platform's own best-fit table does.
+inline char encodeCodePoint(char32_t cp)
+{
+    if (cp <= 0xFF)
         return static_cast<char>(cp);
+    if (const char exact = exactHigh(cp))
+        return exact;
     if (cp >= 0x100 && cp <= 0x17F)
         return latinExtendedA[cp - 0x100];
     switch (cp) {
@@ -131,7 +213,6 @@ char encodeCodePoint(char32_t cp, bool bestFit, bool& exact)
     case 0x3000:
         return ' ';
     case 0x2044:
-        return '/';
     case 0x2215:
         return '/';
     default:
@@ -139,73 +220,63 @@ char encodeCodePoint(char32_t cp, bool bestFit, bool& exact)
     }
 }
 
-struct CaseTables
+bool exactlyRepresentable(char32_t cp)
 {
-    std::array<char, 256> upper{};
-    std::array<char, 256> lower{};
-    CaseTables()
-    {
-        for (int i = 0; i < 256; ++i)
-            upper[i] = lower[i] = static_cast<char>(i);
-        auto pair = [this](int big, int small) {
-            upper[small] = static_cast<char>(big);
-            lower[big] = static_cast<char>(small);
-        };
-        for (int c = 'A'; c <= 'Z'; ++c)
-            pair(c, c + 32);
-        for (int c = 0xC0; c <= 0xDE; ++c)
-            if (c != 0xD7)
-                pair(c, c + 32);
-        pair(0x8A, 0x9A);
-        pair(0x8C, 0x9C);
-        pair(0x8E, 0x9E);
-        pair(0x9F, 0xFF);
-    }
-};
-
-const CaseTables caseTables;
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF))
+        return true;
+    return exactHigh(cp) != 0 || cp == 0x81 || cp == 0x8D || cp == 0x8F || cp == 0x90 || cp == 0x9D;
+}
 
 } // namespace
 
 std::string toUtf8(std::string_view text)
 {
-    std::string out;
-    out.reserve(text.size() + text.size() / 8);
-    for (char c : text) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 0x80)
-            out += c;
-        else
-            appendUtf8(out, decodeByte(b));
-    }
-    return out;
+    return expand(text, byteForms.plain);
 }
+
+namespace {
+
+// A buffer of at least `size` bytes that keeps its memory between calls; it is grown, never
+// shrunk, so it costs neither an allocation nor a fill once it is large enough.
+char* scratch(std::string& buffer, std::size_t size)
+{
+    if (buffer.size() < size)
+        buffer.resize(std::max(size, buffer.size() * 2));
+    return buffer.data();
+}
+
+// The plain conversion back, written to `out`; returns the number of bytes written, which
+// is never more than the input's.
+std::size_t fromUtf8To(std::string_view utf8, char* out)
+{
+    char* w = out;
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        const std::size_t run = asciiRun(utf8.substr(pos));
+        std::memcpy(w, utf8.data() + pos, run);
+        w += run;
+        pos += run;
+        if (pos < utf8.size()) {
+            const char32_t cp = nextCodePoint(utf8, pos, 4);
+            *w++ = cp == invalid ? '?' : encodeCodePoint(cp);
+        }
+    }
+    return static_cast<std::size_t>(w - out);
+}
+
+} // namespace
 
 std::string fromUtf8(std::string_view utf8)
 {
-    std::string out;
-    out.reserve(utf8.size());
-    for (std::size_t pos = 0; pos < utf8.size();) {
-        if (static_cast<unsigned char>(utf8[pos]) < 0x80) {
-            out += utf8[pos++];
-            continue;
-        }
-        const char32_t cp = nextCodePoint(utf8, pos, 4);
-        bool exact = false;
-        out += cp == invalid ? '?' : encodeCodePoint(cp, true, exact);
-    }
-    return out;
+    thread_local std::string buffer;
+    char* out = scratch(buffer, utf8.size());
+    return std::string(out, fromUtf8To(utf8, out));
 }
 
 bool representable(std::string_view utf8)
 {
     for (std::size_t pos = 0; pos < utf8.size();) {
         const char32_t cp = nextCodePoint(utf8, pos, 4);
-        bool exact = false;
-        if (cp == invalid)
-            return false;
-        encodeCodePoint(cp, false, exact);
-        if (!exact)
+        if (cp == invalid || !exactlyRepresentable(cp))
             return false;
     }
     return true;
@@ -213,51 +284,85 @@ bool representable(std::string_view utf8)
 
 std::string encodeUtf8In8Bit(std::string_view text)
 {
-    return toUtf8(toUtf8(text));
+    return expand(text, byteForms.doubled);
 }
+
+namespace {
+
+// UTF-8-in-8-bit decoding, optionally making every line break CR LF in the same pass.
+// The result lives in a buffer of this thread until the next call: reading a pack decodes
+// two texts per key, and the tables copy them anyway.
+template <bool crLf> std::string_view decodeDoubled(std::string_view utf8)
+{
+    thread_local std::string bytesBuffer;
+    thread_local std::string outBuffer;
+    const char* bytesData = scratch(bytesBuffer, utf8.size());
+    const std::string_view bytes(bytesData, fromUtf8To(utf8, bytesBuffer.data()));
+    // Each line-break byte becomes at most two.
+    char* out = scratch(outBuffer, bytes.size() * (crLf ? 2 : 1));
+    char* w = out;
+    for (std::size_t pos = 0; pos < bytes.size();) {
+        const std::size_t run = asciiRun(bytes.substr(pos));
+        for (const char* c = bytes.data() + pos; c < bytes.data() + pos + run;) {
+            if (!crLf || (*c != '\r' && *c != '\n')) {
+                *w++ = *c++;
+                continue;
+            }
+            *w++ = '\r';
+            *w++ = '\n';
+            // A CR's LF is ASCII too, so a CR LF pair never straddles the run's end.
+            c += *c == '\r' && c + 1 < bytes.data() + pos + run && c[1] == '\n' ? 2 : 1;
+        }
+        pos += run;
+        if (pos < bytes.size()) {
+            const char32_t cp = nextCodePoint(bytes, pos, 3);
+            if (cp == invalid) {
+                // Not the doubled form: the plainly converted text is kept.
+                if (!crLf)
+                    return bytes;
+                outBuffer = normalizeLineBreaks(bytes);
+                return outBuffer;
+            }
+            *w++ = encodeCodePoint(cp);
+        }
+    }
+    return {out, static_cast<std::size_t>(w - out)};
+}
+
+} // namespace
 
 std::string decodeUtf8In8Bit(std::string_view utf8)
 {
-    const std::string bytes = fromUtf8(utf8);
-    std::string out;
-    out.reserve(bytes.size());
-    for (std::size_t pos = 0; pos < bytes.size();) {
-        const char32_t cp = nextCodePoint(bytes, pos, 3);
-        if (cp == invalid)
-            return bytes;
-        bool exact = false;
-        out += encodeCodePoint(cp, true, exact);
-    }
-    return out;
+    return std::string(decodeDoubled<false>(utf8));
+}
+
+std::string decodeText(std::string_view utf8)
+{
+    return std::string(decodeDoubled<true>(utf8));
+}
+
+std::string_view decodeTextView(std::string_view utf8)
+{
+    return decodeDoubled<true>(utf8);
 }
 
 std::string normalizeLineBreaks(std::string_view text)
 {
     std::string out;
     out.reserve(text.size() + text.size() / 16);
+    std::size_t run = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
-        if (c == '\r') {
-            if (i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-            out += "\r\n";
-        } else if (c == '\n') {
-            out += "\r\n";
-        } else {
-            out += c;
-        }
+        if (c != '\r' && c != '\n')
+            continue;
+        out.append(text.data() + run, i - run);
+        out += "\r\n";
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+        run = i + 1;
     }
+    out.append(text.data() + run, text.size() - run);
     return out;
-}
-
-char toUpper(char c)
-{
-    return caseTables.upper[static_cast<unsigned char>(c)];
-}
-
-char toLower(char c)
-{
-    return caseTables.lower[static_cast<unsigned char>(c)];
 }
 
 std::string upperCase(std::string_view text)
@@ -274,28 +379,6 @@ std::string lowerCase(std::string_view text)
     for (char& c : out)
         c = toLower(c);
     return out;
-}
-
-int compareText(std::string_view a, std::string_view b)
-{
-    const std::size_t n = a.size() < b.size() ? a.size() : b.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        const auto x = static_cast<unsigned char>(toLower(a[i]));
-        const auto y = static_cast<unsigned char>(toLower(b[i]));
-        if (x != y)
-            return x < y ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
-
-bool sameText(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (toLower(a[i]) != toLower(b[i]))
-            return false;
-    return true;
 }
 
 } // namespace Windows1252

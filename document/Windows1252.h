@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -28,15 +29,80 @@ std::string encodeUtf8In8Bit(std::string_view text);
 // not such UTF-8 keeps its plainly converted form, so a hand-edited pack loses nothing.
 std::string decodeUtf8In8Bit(std::string_view utf8);
 
+// decodeUtf8In8Bit with every line break made CR LF, in one pass: how the reader takes
+// the text of a `value` or `comment`.
+std::string decodeText(std::string_view utf8);
+// The same, without a copy: the text stays valid until this thread's next decoding.
+std::string_view decodeTextView(std::string_view utf8);
+
 // Every line break (CR LF, lone CR, lone LF) made CR LF.
 std::string normalizeLineBreaks(std::string_view text);
 
-char toUpper(char c);
-char toLower(char c);
+namespace detail {
+struct CaseTable
+{
+    std::array<char, 256> upper{};
+    std::array<char, 256> lower{};
+    constexpr CaseTable()
+    {
+        for (int i = 0; i < 256; ++i)
+            upper[i] = lower[i] = static_cast<char>(i);
+        auto pair = [this](int big, int small) {
+            upper[small] = static_cast<char>(big);
+            lower[big] = static_cast<char>(small);
+        };
+        for (int c = 'A'; c <= 'Z'; ++c)
+            pair(c, c + 32);
+        for (int c = 0xC0; c <= 0xDE; ++c)
+            if (c != 0xD7)
+                pair(c, c + 32);
+        pair(0x8A, 0x9A); // Š š
+        pair(0x8C, 0x9C); // Œ œ
+        pair(0x8E, 0x9E); // Ž ž
+        pair(0x9F, 0xFF); // Ÿ ÿ
+    }
+};
+inline constexpr CaseTable caseTable;
+} // namespace detail
+
+// Upper and lower case by the code page's letters; ß and µ have no upper-case form.
+inline char toUpper(char c)
+{
+    return detail::caseTable.upper[static_cast<unsigned char>(c)];
+}
+inline char toLower(char c)
+{
+    return detail::caseTable.lower[static_cast<unsigned char>(c)];
+}
 std::string upperCase(std::string_view text);
 std::string lowerCase(std::string_view text);
 // Case-insensitive order and equality: the lower-case forms compared byte by byte.
-int compareText(std::string_view a, std::string_view b);
-bool sameText(std::string_view a, std::string_view b);
+inline int compareText(std::string_view a, std::string_view b)
+{
+    const std::size_t n = a.size() < b.size() ? a.size() : b.size();
+    // Keys share long prefixes: skip the bytes that are equal as they stand first.
+    std::size_t i = 0;
+    while (i < n && a[i] == b[i])
+        ++i;
+    for (; i < n; ++i) {
+        const auto x = static_cast<unsigned char>(toLower(a[i]));
+        const auto y = static_cast<unsigned char>(toLower(b[i]));
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+inline bool sameText(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    if (a == b)
+        return true;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (toLower(a[i]) != toLower(b[i]))
+            return false;
+    return true;
+}
 
 } // namespace Windows1252

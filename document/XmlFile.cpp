@@ -75,7 +75,42 @@ bool startsWith(std::string_view bytes, std::string_view prefix)
     return bytes.substr(0, prefix.size()) == prefix;
 }
 
-std::string readAll(const std::string& path)
+// The file's bytes in a buffer from pugixml's allocator, so that the tree can take the
+// buffer over instead of copying it: a large pack is then held once, not twice.
+struct FileBuffer
+{
+    char* data = nullptr;
+    std::size_t size = 0;
+    FileBuffer() = default;
+    FileBuffer(const FileBuffer&) = delete;
+    FileBuffer& operator=(const FileBuffer&) = delete;
+    ~FileBuffer() { release(); }
+    void allocate(std::size_t n)
+    {
+        release();
+        data = static_cast<char*>(pugi::get_memory_allocation_function()(n ? n : 1));
+        if (!data)
+            throw std::bad_alloc();
+        size = n;
+    }
+    void release()
+    {
+        if (data)
+            pugi::get_memory_deallocation_function()(data);
+        data = nullptr;
+        size = 0;
+    }
+    // Gives the buffer up to the tree that now owns it.
+    char* take()
+    {
+        char* d = data;
+        data = nullptr;
+        return d;
+    }
+    std::string_view view() const { return {data, size}; }
+};
+
+void readAll(const std::string& path, FileBuffer& buffer)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
@@ -88,11 +123,10 @@ std::string readAll(const std::string& path)
         ::close(fd);
         fail(path, "kann nicht gelesen werden. " + systemError(error));
     }
-    std::string bytes;
-    bytes.reserve(static_cast<std::size_t>(st.st_size));
-    char chunk[1 << 16];
-    for (;;) {
-        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+    buffer.allocate(static_cast<std::size_t>(st.st_size));
+    std::size_t done = 0;
+    while (done < buffer.size) {
+        const ssize_t n = ::read(fd, buffer.data + done, buffer.size - done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
@@ -102,10 +136,10 @@ std::string readAll(const std::string& path)
         }
         if (n == 0)
             break;
-        bytes.append(chunk, static_cast<std::size_t>(n));
+        done += static_cast<std::size_t>(n);
     }
     ::close(fd);
-    return bytes;
+    buffer.size = done;
 }
 
 std::pair<int, int> lineAndColumn(std::string_view text, std::ptrdiff_t offset)
@@ -185,14 +219,17 @@ std::string rootProblem(const pugi::xml_document& tree)
 
 void load(pugi::xml_document& tree, const std::string& path)
 {
-    std::string bytes = readAll(path);
+    FileBuffer buffer;
+    readAll(path, buffer);
+    const std::string_view bytes = buffer.view();
     pugi::xml_encoding encoding = pugi::encoding_auto;
+    bool windows1252 = false;
     const bool utf16Bom = startsWith(bytes, "\xFF\xFE") || startsWith(bytes, "\xFE\xFF");
     const bool utf16Bare =
         startsWith(bytes, std::string_view("<\0?\0", 4)) || startsWith(bytes, std::string_view("\0<\0?", 4));
     if (!utf16Bom && !utf16Bare) {
         const bool utf8Bom = startsWith(bytes, "\xEF\xBB\xBF");
-        switch (encodingNamed(declaredEncoding(std::string_view(bytes).substr(utf8Bom ? 3 : 0)), path)) {
+        switch (encodingNamed(declaredEncoding(bytes.substr(utf8Bom ? 3 : 0)), path)) {
         case Encoding::utf8:
             encoding = pugi::encoding_utf8;
             break;
@@ -201,31 +238,37 @@ void load(pugi::xml_document& tree, const std::string& path)
         case Encoding::latin1:
             encoding = pugi::encoding_latin1;
             break;
-        case Encoding::windows1252:
+        case Encoding::windows1252: {
             // pugixml knows no Windows-1252: the bytes become UTF-8 first.
-            bytes = Windows1252::toUtf8(bytes);
+            const std::string utf8 = Windows1252::toUtf8(bytes);
+            buffer.allocate(utf8.size());
+            std::memcpy(buffer.data, utf8.data(), utf8.size());
             encoding = pugi::encoding_utf8;
+            windows1252 = true;
             break;
+        }
         }
     }
     constexpr unsigned flags = pugi::parse_default | pugi::parse_declaration | pugi::parse_comments |
                                pugi::parse_pi | pugi::parse_doctype | pugi::parse_fragment;
-    const pugi::xml_parse_result result = tree.load_buffer(bytes.data(), bytes.size(), flags, encoding);
+    const std::size_t size = buffer.size;
+    const pugi::xml_parse_result result = tree.load_buffer_inplace_own(buffer.take(), size, flags, encoding);
     if (result) {
         if (const std::string problem = rootProblem(tree); !problem.empty()) {
             tree.reset();
             fail(path, "ist kein gültiges XML: " + problem);
         }
-    }
-    if (result)
         return;
+    }
     tree.reset();
-    std::string where;
+    std::string where = " (Position " + std::to_string(result.offset) + ")";
     if (encoding == pugi::encoding_utf8) {
-        const auto [line, column] = lineAndColumn(bytes, result.offset);
+        // The parser changed its buffer in place; the line is counted in the file itself.
+        readAll(path, buffer);
+        const std::string text =
+            windows1252 ? Windows1252::toUtf8(buffer.view()) : std::string(buffer.view());
+        const auto [line, column] = lineAndColumn(text, result.offset);
         where = " (Zeile " + std::to_string(line) + ", Spalte " + std::to_string(column) + ")";
-    } else {
-        where = " (Position " + std::to_string(result.offset) + ")";
     }
     fail(path, std::string("ist kein gültiges XML: ") + result.description() + where);
 }
