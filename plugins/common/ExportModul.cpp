@@ -1,5 +1,7 @@
 #include "ExportModul.h"
 
+#include "Windows1252.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -84,33 +86,56 @@ void ExportModul::destroy()
     delete this;
 }
 
-// One entry per name, at the place the name first occurs, with the value the source gives
-// for it (its last entry); names with an empty value are left out or removed. The target is
-// not cleared, so repeated calls accumulate.
+// One entry per name, at the place the name first occurs, with the value of its last entry;
+// the target is not cleared, so repeated calls accumulate and the later value wins. Setting
+// every entry in turn gives exactly that without looking each name up in the source: a
+// later entry of a name replaces the earlier one in place, name case included, and a table
+// holds no entry with an empty value that could remove a name.
 void ExportModul::copyTable(const THashedStringList& source, THashedStringList& target)
 {
     const int n = source.count();
-    for (int i = 0; i < n; ++i) {
-        const std::string name = source.nameAt(i);
-        target.setValue(name, source.value(name));
-    }
+    for (int i = 0; i < n; ++i)
+        target.setValue(source.nameAt(i), source.valueAt(i));
 }
 
-bool ExportModul::isOn(const THashedStringList& flags, std::string_view key)
+bool ExportModul::FlagReader::isOn(const std::string& key)
 {
-    return flags.value(key) == "1";
+    int i = next;
+    if (i >= flags.count() || !isKey(flags.nameAt(i), key)) {
+        i = flags.indexOfName(key);
+        if (i < 0)
+            return false;
+    }
+    next = i + 1;
+    return flags.valueAt(i) == "1";
+}
+
+// The tables almost always spell a key alike, so the exact comparison settles most cases.
+bool ExportModul::FlagReader::isKey(const std::string& name, const std::string& key)
+{
+    return name == key || Windows1252::sameText(name, key);
+}
+
+bool ExportModul::hasEntityBytes(std::string_view text)
+{
+    for (char c : text)
+        if (c == '"' || c == '&' || c == '<' || c == '>' || static_cast<unsigned char>(c) >= 0x80)
+            return true;
+    return false;
 }
 
 std::string ExportModul::toUnixLineBreaks(std::string_view text)
 {
     std::string result;
     result.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r')
-            result += text[i];
-        else if (i + 1 >= text.size() || text[i + 1] != '\n')
+    std::size_t run = 0;
+    for (std::size_t cr; (cr = text.find('\r', run)) != std::string_view::npos; run = cr + 1) {
+        result.append(text.data() + run, cr - run);
+        // The LF of a CR LF pair comes with the next run.
+        if (cr + 1 == text.size() || text[cr + 1] != '\n')
             result += '\n';
     }
+    result.append(text.data() + run, text.size() - run);
     return result;
 }
 

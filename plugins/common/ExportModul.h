@@ -4,6 +4,7 @@
 #include "encoder.h"
 #include "genericExportInterface.h"
 
+#include <array>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -29,10 +30,39 @@ public:
     void destroy() override;
 
 protected:
-    // Only the exact text "1" counts as on; an absent key is off.
-    static bool isOn(const THashedStringList& flags, std::string_view key);
+    // Reads one flag table for the keys in turn. Only the exact text "1" counts as on; an
+    // absent key is off. The host fills its tables key by key, so the entry after the one
+    // found last is usually the next key's and is tried before a lookup by name; a module's
+    // table holds each name once, so an entry of that name is the key's entry.
+    class FlagReader
+    {
+    public:
+        explicit FlagReader(const THashedStringList& flags) : flags(flags) {}
+        bool isOn(const std::string& key);
+
+    private:
+        static bool isKey(const std::string& name, const std::string& key);
+
+        const THashedStringList& flags;
+        int next = 0;
+    };
+
     // CR LF and every lone CR made a single LF.
     static std::string toUnixLineBreaks(std::string_view text);
+    // Whether encodeEntities would change the text.
+    static bool hasEntityBytes(std::string_view text);
+    template <char... Bytes> static bool containsAnyOf(std::string_view text)
+    {
+        static constexpr auto wanted = [] {
+            std::array<bool, 256> table{};
+            ((table[static_cast<unsigned char>(Bytes)] = true), ...);
+            return table;
+        }();
+        for (char c : text)
+            if (wanted[static_cast<unsigned char>(c)])
+                return true;
+        return false;
+    }
     // Creates fileName anew and writes the text with one write.
     void writeExportFile(std::string_view text) const;
 

@@ -1,5 +1,7 @@
 #include "encoder.h"
 
+#include "rewriteBytes.h"
+
 namespace {
 
 constexpr std::array<char, 128> asciiBytes = [] {
@@ -48,49 +50,30 @@ constinit const std::array<std::string_view, 256> HTML_Encoder::entityTable = []
 
 std::string HTML_Encoder::encodeEntities(std::string_view text) const
 {
-    std::string result;
-    result.reserve(text.size());
-    for (char c : text)
-        result += entityTable[static_cast<unsigned char>(c)];
-    return result;
+    return rewriteBytes(
+        text, [](char c) { return entityTable[static_cast<unsigned char>(c)].size() != 1; },
+        [](std::string& out, char c) { out += entityTable[static_cast<unsigned char>(c)]; });
 }
 
 std::string HTML_Encoder::insertHtmlBreaks(std::string_view text) const
 {
-    std::string result;
-    result.reserve(text.size());
-    for (char c : text) {
-        if (c == '\n')
-            result += "<br>\n";
-        else if (c != '\r')
-            result += c;
-    }
-    return result;
+    return rewriteBytes(
+        text, [](char c) { return c == '\n' || c == '\r'; },
+        [](std::string& out, char c) {
+            if (c == '\n')
+                out += "<br>\n";
+        });
 }
 
 std::string HTML_Encoder::escapeQuotes(std::string_view text) const
 {
-    std::string result;
-    result.reserve(text.size());
-    for (char c : text) {
-        if (c == '"')
-            result += '\\';
-        result += c;
-    }
-    return result;
+    return rewriteBytes(
+        text, [](char c) { return c == '"'; }, [](std::string& out, char) { out += "\\\""; });
 }
 
 std::string HTML_Encoder::escapeLinebreaks(std::string_view text) const
 {
-    std::string result;
-    result.reserve(text.size());
-    for (char c : text) {
-        if (c == '\n')
-            result += "\\n";
-        else if (c == '\r')
-            result += "\\r";
-        else
-            result += c;
-    }
-    return result;
+    return rewriteBytes(
+        text, [](char c) { return c == '\n' || c == '\r'; },
+        [](std::string& out, char c) { out += c == '\n' ? "\\n" : "\\r"; });
 }

@@ -1,6 +1,7 @@
 #include "export_php.h"
 
 #include "ExportPlugin.h"
+#include "rewriteBytes.h"
 
 namespace {
 
@@ -14,14 +15,12 @@ ExportModul* createModule()
 // to exactly its text. Double quotes are left to escapeQuotes.
 std::string escapeBackslashesAndDollars(std::string_view text)
 {
-    std::string result;
-    result.reserve(text.size());
-    for (char c : text) {
-        if (c == '\\' || c == '$')
-            result += '\\';
-        result += c;
-    }
-    return result;
+    return rewriteBytes(
+        text, [](char c) { return c == '\\' || c == '$'; },
+        [](std::string& out, char c) {
+            out += '\\';
+            out += c;
+        });
 }
 
 } // namespace
@@ -29,28 +28,46 @@ std::string escapeBackslashesAndDollars(std::string_view text)
 const ExportPlugin exportPlugin = {"PHP", "php", "PHP-Dateien (*.php, *.phps, *.inc)|*.php;*.phps;*.inc",
                                    createModule};
 
+void ExportModul_PHP::appendPhpString(std::string& out, std::string_view text) const
+{
+    if (!containsAnyOf<'\\', '$', '"'>(text))
+        out += text;
+    else
+        out += htmlEncoder->escapeQuotes(escapeBackslashesAndDollars(text));
+}
+
 // Line breaks stay raw inside the literals; with the HTML flag the preserve-line-breaks
 // flag marks each of them with "<br>".
 void ExportModul_PHP::startExport()
 {
     std::string text = "<?php \n";
+    FlagReader html(*htmlFlags);
+    FlagReader breaks(*breakFlags);
+    FlagReader unix(*unixFlags);
     const int n = keys->count();
     for (int i = 0; i < n; ++i) {
         const std::string key = keys->nameAt(i);
         std::string t = keys->valueAt(i);
-        if (isOn(*unixFlags, key))
+        if (unix.isOn(key) && t.find('\r') != std::string::npos)
             t = toUnixLineBreaks(t);
-        if (isOn(*htmlFlags, key)) {
-            t = htmlEncoder->escapeQuotes(escapeBackslashesAndDollars(htmlEncoder->encodeEntities(t)));
-            if (isOn(*breakFlags, key))
-                t = htmlEncoder->insertHtmlBreaks(t);
-        } else {
-            t = htmlEncoder->escapeQuotes(escapeBackslashesAndDollars(t));
-        }
+        const bool htmlOn = html.isOn(key);
+        const bool breaksOn = breaks.isOn(key);
         text += "$translation[ \"";
-        text += htmlEncoder->escapeQuotes(escapeBackslashesAndDollars(key));
+        appendPhpString(text, key);
         text += "\" ] = \"";
-        text += t;
+        if (!htmlOn) {
+            appendPhpString(text, t);
+        } else {
+            if (hasEntityBytes(t))
+                t = htmlEncoder->encodeEntities(t);
+            if (breaksOn && containsAnyOf<'\r', '\n'>(t)) {
+                std::string escaped;
+                appendPhpString(escaped, t);
+                text += htmlEncoder->insertHtmlBreaks(escaped);
+            } else {
+                appendPhpString(text, t);
+            }
+        }
         text += "\";\n";
     }
     text += "\n?>";

@@ -8,4 +8,8 @@ class ExportModul_PHP : public ExportModul
 public:
     std::string getExportName() override { return "PHP"; }
     void startExport() override;
+
+private:
+    // Appends a key or text as the inside of a double-quoted PHP literal.
+    void appendPhpString(std::string& out, std::string_view text) const;
 };

@@ -1,6 +1,7 @@
 #include "export_varnex.h"
 
 #include "ExportPlugin.h"
+#include "rewriteBytes.h"
 
 namespace {
 
@@ -11,14 +12,8 @@ ExportModul* createModule()
 
 std::string doubleBackslashes(std::string_view text)
 {
-    std::string result;
-    result.reserve(text.size());
-    for (char c : text) {
-        if (c == '\\')
-            result += '\\';
-        result += c;
-    }
-    return result;
+    return rewriteBytes(
+        text, [](char c) { return c == '\\'; }, [](std::string& out, char) { out += "\\\\"; });
 }
 
 } // namespace
@@ -27,9 +22,12 @@ const ExportPlugin exportPlugin = {"Varnex", "po", "VarNex-Dateien (*.po)|*.po",
 
 // gettext reads backslash escapes, so a backslash of the text is doubled before the line
 // breaks and quotes are escaped; otherwise C:\temp would come back with a TAB in it.
-std::string ExportModul_VARNEX::poString(std::string_view text) const
+void ExportModul_VARNEX::appendPoString(std::string& out, std::string_view text) const
 {
-    return htmlEncoder->escapeQuotes(htmlEncoder->escapeLinebreaks(doubleBackslashes(text)));
+    if (!containsAnyOf<'\\', '"', '\r', '\n'>(text))
+        out += text;
+    else
+        out += htmlEncoder->escapeQuotes(htmlEncoder->escapeLinebreaks(doubleBackslashes(text)));
 }
 
 // The preserve-line-breaks flag has no effect here: a PO string holds no raw line break
@@ -38,13 +36,15 @@ void ExportModul_VARNEX::startExport()
 {
     std::string text = "msgid \"\"\n"
                        "msgstr \"\"\n"
-                       "\"Project-Id-Version: " +
-                       poString(fileName) +
-                       " 1.0\\n\"\n"
-                       "\"MIME-Version: 1.0\\n\"\n"
-                       "\"Content-Type: text/plain; charset=iso_8859_1\\n\"\n"
-                       "\"Content-Transfer-Encoding: 8bit\\n\"\n"
-                       "\n";
+                       "\"Project-Id-Version: ";
+    appendPoString(text, fileName);
+    text += " 1.0\\n\"\n"
+            "\"MIME-Version: 1.0\\n\"\n"
+            "\"Content-Type: text/plain; charset=iso_8859_1\\n\"\n"
+            "\"Content-Transfer-Encoding: 8bit\\n\"\n"
+            "\n";
+    FlagReader html(*htmlFlags);
+    FlagReader unix(*unixFlags);
     const int n = keys->count();
     for (int i = 0; i < n; ++i) {
         const std::string key = keys->nameAt(i);
@@ -52,14 +52,14 @@ void ExportModul_VARNEX::startExport()
         if (key.empty())
             continue;
         std::string t = keys->valueAt(i);
-        if (isOn(*unixFlags, key))
+        if (unix.isOn(key) && t.find('\r') != std::string::npos)
             t = toUnixLineBreaks(t);
-        if (isOn(*htmlFlags, key))
+        if (html.isOn(key) && hasEntityBytes(t))
             t = htmlEncoder->encodeEntities(t);
         text += "msgid \"";
-        text += poString(key);
+        appendPoString(text, key);
         text += "\"\nmsgstr \"";
-        text += poString(t);
+        appendPoString(text, t);
         text += "\"\n\n";
     }
     writeExportFile(text);

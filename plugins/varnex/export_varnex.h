@@ -10,6 +10,6 @@ public:
     void startExport() override;
 
 private:
-    // A key, text or path as the inside of a PO string literal.
-    std::string poString(std::string_view text) const;
+    // Appends a key, text or path as the inside of a PO string literal.
+    void appendPoString(std::string& out, std::string_view text) const;
 };

@@ -169,6 +169,30 @@ TEST_P(ExportContract, FlagTablesAreReadByKeyWithoutRegardToCase)
     EXPECT_EQ(written, referenceBytes(expected, "expected.out"));
 }
 
+TEST_P(ExportContract, FlagTablesInAnotherOrderOrWithGapsGiveEachKeyItsOwnFlags)
+{
+    ExportTables tables;
+    for (const char* key : {"a", "b", "c", "d", "e"})
+        tables.valueList.setValue(key, "<\r\n>");
+    for (const char* key : {"e", "zz", "B", "d"})
+        tables.htmlList.setValue(key, "1");
+    tables.htmlList.setValue("a", "0");
+    tables.breakList.setValue("d", "1");
+    tables.breakList.setValue("c", "1");
+    tables.unixList.setValue("c", "1");
+    tables.unixList.setValue("b", "1");
+    tables.unixList.setValue("a", "1");
+
+    ExportTables expected;
+    expected.add("a", "<\r\n>", false, false, true);
+    expected.add("b", "<\r\n>", true, false, true);
+    expected.add("c", "<\r\n>", false, true, true);
+    expected.add("d", "<\r\n>", true, true, false);
+    expected.add("e", "<\r\n>", true, false, false);
+    const std::string written = referenceBytes(tables, "tables.out");
+    EXPECT_EQ(written, referenceBytes(expected, "expected.out"));
+}
+
 TEST_P(ExportContract, KeepsItsOwnCopyOfTheFileName)
 {
     ExportTables tables;
