@@ -28,6 +28,7 @@ std::string escapeBackslashesAndDollars(std::string_view text)
 const ExportPlugin exportPlugin = {"PHP", "php", "PHP-Dateien (*.php, *.phps, *.inc)|*.php;*.phps;*.inc",
                                    createModule};
 
+// Quotes, backslashes and dollar signs escaped; see escapeBackslashesAndDollars.
 void ExportModul_PHP::appendPhpString(std::string& out, std::string_view text) const
 {
     if (!containsAnyOf<'\\', '$', '"'>(text))
@@ -36,37 +37,33 @@ void ExportModul_PHP::appendPhpString(std::string& out, std::string_view text) c
         out += htmlEncoder->escapeQuotes(escapeBackslashesAndDollars(text));
 }
 
-// Line breaks stay raw inside the literals; with the HTML flag the preserve-line-breaks
-// flag marks each of them with "<br>".
+// Line breaks stay raw inside the literals; the preserve-line-breaks flag marks them with
+// "<br>", and only together with the HTML flag.
 void ExportModul_PHP::startExport()
 {
     std::string text = "<?php \n";
     FlagReader html(*htmlFlags);
     FlagReader breaks(*breakFlags);
-    FlagReader unix(*unixFlags);
+    FlagReader unixEnds(*unixFlags);
     const int n = keys->count();
     for (int i = 0; i < n; ++i) {
         const std::string key = keys->nameAt(i);
         std::string t = keys->valueAt(i);
-        if (unix.isOn(key) && t.find('\r') != std::string::npos)
-            t = toUnixLineBreaks(t);
         const bool htmlOn = html.isOn(key);
         const bool breaksOn = breaks.isOn(key);
+        if (unixEnds.isOn(key) && t.find('\r') != std::string::npos)
+            t = toUnixLineBreaks(t);
+        if (htmlOn && hasEntityBytes(t))
+            t = htmlEncoder->encodeEntities(t);
         text += "$translation[ \"";
         appendPhpString(text, key);
         text += "\" ] = \"";
-        if (!htmlOn) {
-            appendPhpString(text, t);
+        if (htmlOn && breaksOn && containsAnyOf<'\r', '\n'>(t)) {
+            std::string literal;
+            appendPhpString(literal, t);
+            text += htmlEncoder->insertHtmlBreaks(literal);
         } else {
-            if (hasEntityBytes(t))
-                t = htmlEncoder->encodeEntities(t);
-            if (breaksOn && containsAnyOf<'\r', '\n'>(t)) {
-                std::string escaped;
-                appendPhpString(escaped, t);
-                text += htmlEncoder->insertHtmlBreaks(escaped);
-            } else {
-                appendPhpString(text, t);
-            }
+            appendPhpString(text, t);
         }
         text += "\";\n";
     }

@@ -44,7 +44,7 @@ void ExportModul_VARNEX::startExport()
             "\"Content-Transfer-Encoding: 8bit\\n\"\n"
             "\n";
     FlagReader html(*htmlFlags);
-    FlagReader unix(*unixFlags);
+    FlagReader unixEnds(*unixFlags);
     const int n = keys->count();
     for (int i = 0; i < n; ++i) {
         const std::string key = keys->nameAt(i);
@@ -52,7 +52,7 @@ void ExportModul_VARNEX::startExport()
         if (key.empty())
             continue;
         std::string t = keys->valueAt(i);
-        if (unix.isOn(key) && t.find('\r') != std::string::npos)
+        if (unixEnds.isOn(key) && t.find('\r') != std::string::npos)
             t = toUnixLineBreaks(t);
         if (html.isOn(key) && hasEntityBytes(t))
             t = htmlEncoder->encodeEntities(t);

@@ -19,13 +19,13 @@ protected:
         return readFile(path);
     }
 
-    void expectLine(const std::string& key, const std::string& text, bool html, bool breaks, bool unix,
+    void expectLine(const std::string& key, const std::string& text, bool html, bool breaks, bool unixEnds,
                     const std::string& line)
     {
         ExportTables tables;
-        tables.add(key, text, html, breaks, unix);
+        tables.add(key, text, html, breaks, unixEnds);
         EXPECT_EQ(exported(tables), "<?php \n" + line + "\n\n?>")
-            << "html " << html << " breaks " << breaks << " unix " << unix;
+            << "html " << html << " breaks " << breaks << " unix " << unixEnds;
     }
 
     TempFolder folder;
@@ -53,8 +53,8 @@ TEST_F(PhpExport, WorkedExampleForEveryFlagCombination)
     }
     expectLine("intro", intro, true, false, false, html + "\r\nZeile 2\";");
     expectLine("intro", intro, true, false, true, html + "\nZeile 2\";");
-    for (bool unix : {false, true})
-        expectLine("intro", intro, true, true, unix, html + "<br>\nZeile 2\";");
+    for (bool unixEnds : {false, true})
+        expectLine("intro", intro, true, true, unixEnds, html + "<br>\nZeile 2\";");
 }
 
 TEST_F(PhpExport, TextEdgeCases)

@@ -33,13 +33,13 @@ protected:
     }
 
     // The file for tables holding the one key, as the entry's expected three lines.
-    void expectEntry(const std::string& key, const std::string& text, bool html, bool breaks, bool unix,
+    void expectEntry(const std::string& key, const std::string& text, bool html, bool breaks, bool unixEnds,
                      const std::string& msgid, const std::string& msgstr)
     {
         ExportTables tables;
-        tables.add(key, text, html, breaks, unix);
+        tables.add(key, text, html, breaks, unixEnds);
         EXPECT_EQ(exported(tables), header(path) + "msgid \"" + msgid + "\"\nmsgstr \"" + msgstr + "\"\n\n")
-            << "html " << html << " breaks " << breaks << " unix " << unix;
+            << "html " << html << " breaks " << breaks << " unix " << unixEnds;
     }
 
     TempFolder folder;
@@ -59,7 +59,7 @@ TEST_F(VarnexExport, WorkedExampleForEveryFlagCombination)
     struct Row
     {
         bool html;
-        bool unix;
+        bool unixEnds;
         std::string msgstr;
     };
     const Row rows[] = {
@@ -74,7 +74,7 @@ TEST_F(VarnexExport, WorkedExampleForEveryFlagCombination)
     };
     for (const Row& row : rows)
         for (bool breaks : {false, true})
-            expectEntry("intro", intro, row.html, breaks, row.unix, "intro", row.msgstr);
+            expectEntry("intro", intro, row.html, breaks, row.unixEnds, "intro", row.msgstr);
 }
 
 TEST_F(VarnexExport, LineBreaksBecomeEscapesByTheUnixFlag)
@@ -83,6 +83,7 @@ TEST_F(VarnexExport, LineBreaksBecomeEscapesByTheUnixFlag)
     expectEntry("k", "a\rb", false, false, false, "k", "a\\rb");
     expectEntry("k", "a\nb", false, false, true, "k", "a\\nb");
     expectEntry("k", "a\rb\r\n", false, false, true, "k", "a\\nb\\n");
+    expectEntry("k", "\r\r\nx\r", false, false, true, "k", "\\n\\nx\\n");
     expectEntry("k", "plain text", false, false, false, "k", "plain text");
 }
 
