@@ -129,51 +129,17 @@ std::map<std::string, std::string> convertedTexts(const ExportTables& tables, bo
     return converted;
 }
 
-// The C escapes msgunfmt writes.
+// The escapes msgunfmt writes for the bytes of these tables: \n, \r, \t, \\ and \".
 std::string unescape(std::string_view literal)
 {
     std::string result;
     for (std::size_t i = 0; i < literal.size(); ++i) {
-        if (literal[i] != '\\' || i + 1 == literal.size()) {
-            result += literal[i];
-            continue;
+        char c = literal[i];
+        if (c == '\\' && i + 1 < literal.size()) {
+            c = literal[++i];
+            c = c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c;
         }
-        const char c = literal[++i];
-        switch (c) {
-        case 'n':
-            result += '\n';
-            break;
-        case 'r':
-            result += '\r';
-            break;
-        case 't':
-            result += '\t';
-            break;
-        case 'a':
-            result += '\a';
-            break;
-        case 'b':
-            result += '\b';
-            break;
-        case 'f':
-            result += '\f';
-            break;
-        case 'v':
-            result += '\v';
-            break;
-        default:
-            if (c >= '0' && c <= '7') {
-                int value = 0;
-                for (int digits = 0;
-                     digits < 3 && i < literal.size() && literal[i] >= '0' && literal[i] <= '7';
-                     ++digits, ++i)
-                    value = value * 8 + (literal[i] - '0');
-                --i;
-                result += static_cast<char>(value);
-            } else {
-                result += c;
-            }
-        }
+        result += c;
     }
     return result;
 }

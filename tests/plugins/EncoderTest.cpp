@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 
 using namespace std::string_literals;
@@ -12,24 +13,12 @@ const HTML_Encoder encoder;
 
 TEST(HtmlEncoder, EntityTableKeepsAsciiExceptTheFourMarkupCharacters)
 {
+    const std::map<char, std::string_view> markup = {
+        {'"', "&quot;"}, {'&', "&amp;"}, {'<', "&lt;"}, {'>', "&gt;"}};
     for (int b = 0; b < 0x80; ++b) {
-        const std::string_view entry = HTML_Encoder::entityTable[b];
-        switch (b) {
-        case '"':
-            EXPECT_EQ(entry, "&quot;");
-            break;
-        case '&':
-            EXPECT_EQ(entry, "&amp;");
-            break;
-        case '<':
-            EXPECT_EQ(entry, "&lt;");
-            break;
-        case '>':
-            EXPECT_EQ(entry, "&gt;");
-            break;
-        default:
-            EXPECT_EQ(entry, std::string(1, static_cast<char>(b))) << "byte " << b;
-        }
+        const char c = static_cast<char>(b);
+        const std::string_view expected = markup.contains(c) ? markup.at(c) : std::string_view(&c, 1);
+        EXPECT_EQ(HTML_Encoder::entityTable[b], expected) << "byte " << b;
     }
 }
 
