@@ -5,7 +5,9 @@
 
 #include <pugixml.hpp>
 
+#include <algorithm>
 #include <charconv>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 
@@ -30,12 +32,6 @@ void setAttribute(pugi::xml_node node, const char* name, const std::string& text
     a.set_value(Windows1252::toUtf8(text).c_str());
 }
 
-void setElementText(pugi::xml_node element, const std::string& text)
-{
-    if (!text.empty())
-        element.text().set(Windows1252::encodeUtf8In8Bit(text).c_str());
-}
-
 // The text of a `value` or `comment` element: empty without the element or without
 // children; one text or CDATA node is the text; anything else ends the reading. The text
 // is valid until the next call.
@@ -52,6 +48,18 @@ std::string_view elementText(const pugi::xml_node& element, const std::string& k
     return Windows1252::decodeTextView(first.value());
 }
 
+// An attribute value by the plain conversion; flag values are plain ASCII and pass as
+// they stand.
+std::string_view plainText(const char* utf8)
+{
+    thread_local std::string converted;
+    std::string_view text(utf8);
+    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return text;
+    converted = Windows1252::fromUtf8(text);
+    return converted;
+}
+
 // Removes a read key element from `content` when its reading is done, however it ends.
 struct KeyElementDropper
 {
@@ -59,6 +67,13 @@ struct KeyElementDropper
     pugi::xml_node node;
     ~KeyElementDropper() { content.remove_child(node); }
 };
+
+// A processing-instruction name that no pack holds by chance.
+std::string contentMarker()
+{
+    std::random_device random;
+    return "korvel-keys-" + std::to_string(random()) + "-" + std::to_string(random());
+}
 
 // An integer part of a version, 0 when the part is none.
 long long versionPart(std::string_view part)
@@ -148,18 +163,19 @@ void LanguagePack::readPack(const std::string& path)
             const std::string key = Windows1252::fromUtf8(id.value());
             if (key.empty())
                 continue;
+            const std::size_t hash = THashedStringList::hashName(key);
             if (const pugi::xml_attribute a = node.attribute("encodeHTML"))
-                HtmlList.setValue(key, Windows1252::fromUtf8(a.value()));
+                HtmlList.setValue(key, hash, plainText(a.value()));
             if (const pugi::xml_attribute a = node.attribute("preserveLinebreaks"))
-                BreakList.setValue(key, Windows1252::fromUtf8(a.value()));
+                BreakList.setValue(key, hash, plainText(a.value()));
             if (const pugi::xml_attribute a = node.attribute("unixNewline"))
-                UnixList.setValue(key, Windows1252::fromUtf8(a.value()));
+                UnixList.setValue(key, hash, plainText(a.value()));
             // A key element without children keeps its flags but is not listed.
             if (!node.first_child())
                 continue;
-            ValueList.setValue(key, elementText(node.child("value"), key));
+            ValueList.setValue(key, hash, elementText(node.child("value"), key));
             keys.appendUnsorted(key);
-            CommentList.setValue(key, elementText(node.child("comment"), key));
+            CommentList.setValue(key, hash, elementText(node.child("comment"), key));
         }
     } catch (...) {
         // The keys read before the faulty one stay, in their sorted order.
@@ -190,25 +206,69 @@ void LanguagePack::writePack(const std::string& path, PackView& view)
     if (!content)
         content = root.append_child("content");
     content.remove_children();
-    for (const std::string& key : keys.items()) {
-        if (key.empty())
-            continue;
-        pugi::xml_node element = content.append_child("key");
-        element.append_attribute("id").set_value(Windows1252::toUtf8(key).c_str());
-        element.append_attribute("encodeHTML").set_value(Windows1252::toUtf8(HtmlList.value(key)).c_str());
-        element.append_attribute("preserveLinebreaks")
-            .set_value(Windows1252::toUtf8(BreakList.value(key)).c_str());
-        element.append_attribute("unixNewline").set_value(Windows1252::toUtf8(UnixList.value(key)).c_str());
-        setElementText(element.append_child("value"), ValueList.value(key));
-        setElementText(element.append_child("comment"), CommentList.value(key));
+    const std::string keyElements = keyElementsText();
+    std::string text;
+    if (keyElements.empty()) {
+        text = XmlFile::serialiseUtf8(*tree);
+    } else {
+        // The key elements go into the text straight from the tables, not through nodes of
+        // the tree: a marker in `content` shows where they belong.
+        const std::string marker = contentMarker();
+        pugi::xml_node placeholder = content.append_child(pugi::node_pi);
+        placeholder.set_name(marker.c_str());
+        text = XmlFile::serialiseUtf8(*tree);
+        content.remove_child(placeholder);
+        const std::string markerText = "<?" + marker + "?>";
+        text.replace(text.find(markerText), markerText.size(), keyElements);
     }
-
-    XmlFile::replaceFile(path, XmlFile::serialise(*tree));
+    XmlFile::replaceFile(path, XmlFile::encodeFor(*tree, std::move(text)));
     packFileName = fileNamePart(path);
     view.setStatusText("Gespeichert: " + packFileName);
     view.setSaveActionEnabled(false);
     isSaved = true;
     isModified = false;
+}
+
+// One `key` element per non-empty name of the key list, in its order, as UTF-8 XML text:
+// the four attributes by the plain conversion, `value` and `comment` UTF-8-in-8-bit.
+std::string LanguagePack::keyElementsText() const
+{
+    std::string out;
+    out.reserve(static_cast<std::size_t>(keys.count()) * 256);
+    auto element = [&out](const char* name, std::string_view text) {
+        out += '<';
+        out += name;
+        if (text.empty()) {
+            out += "/>";
+            return;
+        }
+        out += '>';
+        XmlFile::appendText(out, text, true);
+        out += "</";
+        out += name;
+        out += '>';
+    };
+    auto attribute = [&out](const char* name, std::string_view text) {
+        out += name;
+        out += "=\"";
+        XmlFile::appendAttribute(out, text);
+        out += '"';
+    };
+    for (const std::string& key : keys.items()) {
+        if (key.empty())
+            continue;
+        const std::size_t hash = THashedStringList::hashName(key);
+        out += "<key ";
+        attribute("id", key);
+        attribute(" encodeHTML", HtmlList.valueView(key, hash));
+        attribute(" preserveLinebreaks", BreakList.valueView(key, hash));
+        attribute(" unixNewline", UnixList.valueView(key, hash));
+        out += '>';
+        element("value", ValueList.valueView(key, hash));
+        element("comment", CommentList.valueView(key, hash));
+        out += "</key>";
+    }
+    return out;
 }
 
 void LanguagePack::stampLastChange()

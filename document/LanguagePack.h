@@ -82,6 +82,8 @@ public:
     std::string treeText() const;
 
 private:
+    std::string keyElementsText() const;
+
     std::unique_ptr<pugi::xml_document> tree;
     std::string treeFileName;
 };

@@ -35,7 +35,22 @@ std::string THashedStringList::value(std::string_view name) const
 
 void THashedStringList::setValue(std::string_view name, std::string_view text)
 {
-    const Probe found = probe(name);
+    setValue(name, hashName(name), text);
+}
+
+std::string_view THashedStringList::valueView(std::string_view name, std::size_t hash) const
+{
+    const int i = probe(name, hash).index;
+    if (i < 0)
+        return {};
+    const Entry& e = entries[static_cast<std::size_t>(i)];
+    return e.nameLength >= e.text.size() ? std::string_view()
+                                         : std::string_view(e.text).substr(e.nameLength + 1);
+}
+
+void THashedStringList::setValue(std::string_view name, std::size_t hash, std::string_view text)
+{
+    const Probe found = probe(name, hash);
     if (text.empty()) {
         if (found.index >= 0)
             remove(found.index);
@@ -63,15 +78,15 @@ void THashedStringList::setValue(std::string_view name, std::string_view text)
 
 int THashedStringList::indexOfName(std::string_view name) const
 {
-    return probe(name).index;
+    return probe(name, hashName(name)).index;
 }
 
-THashedStringList::Probe THashedStringList::probe(std::string_view name) const
+THashedStringList::Probe THashedStringList::probe(std::string_view name, std::size_t hash) const
 {
     if (!indexValid || slots.empty())
         rebuildIndex();
     const std::size_t mask = slots.size() - 1;
-    for (std::size_t s = hashName(name) & mask;; s = (s + 1) & mask) {
+    for (std::size_t s = hash & mask;; s = (s + 1) & mask) {
         const int i = slots[s];
         if (i < 0 || Windows1252::sameText(entryName(entries[static_cast<std::size_t>(i)]), name))
             return {s, i};

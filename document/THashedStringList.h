@@ -31,6 +31,12 @@ public:
     void clear();
 
 private:
+    // The document reads and writes one key in all five tables at a time: it hashes the
+    // name once and reads values without copying them.
+    friend class LanguagePack;
+    void setValue(std::string_view name, std::size_t hash, std::string_view text);
+    std::string_view valueView(std::string_view name, std::size_t hash) const;
+
     struct Entry
     {
         std::string text;         // name "=" value
@@ -47,7 +53,7 @@ private:
     {
         return std::string_view(e.text).substr(0, e.nameLength);
     }
-    Probe probe(std::string_view name) const;
+    Probe probe(std::string_view name, std::size_t hash) const;
     void append(std::string_view name, std::string_view text);
     void indexEntry(int index) const;
     void rebuildIndex() const;

@@ -282,6 +282,12 @@ bool representable(std::string_view utf8)
     return true;
 }
 
+std::string_view utf8Form(unsigned char byte, bool doubled)
+{
+    const auto& form = doubled ? byteForms.doubled[byte] : byteForms.plain[byte];
+    return {form.bytes, form.length};
+}
+
 std::string encodeUtf8In8Bit(std::string_view text)
 {
     return expand(text, byteForms.doubled);

@@ -35,6 +35,10 @@ std::string decodeText(std::string_view utf8);
 // The same, without a copy: the text stays valid until this thread's next decoding.
 std::string_view decodeTextView(std::string_view utf8);
 
+// The UTF-8 bytes that one Windows-1252 byte becomes: by the plain conversion, or (doubled)
+// by the UTF-8-in-8-bit encoding. For writers that convert and escape in one pass.
+std::string_view utf8Form(unsigned char byte, bool doubled);
+
 // Every line break (CR LF, lone CR, lone LF) made CR LF.
 std::string normalizeLineBreaks(std::string_view text);
 

@@ -5,6 +5,7 @@
 #include <pugixml.hpp>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -273,19 +274,101 @@ void load(pugi::xml_document& tree, const std::string& path)
     fail(path, std::string("ist kein gültiges XML: ") + result.description() + where);
 }
 
-std::string serialise(const pugi::xml_document& tree)
+std::string serialiseUtf8(const pugi::xml_document& tree)
+{
+    StringWriter writer;
+    tree.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+    return std::move(writer.out);
+}
+
+std::string encodeFor(const pugi::xml_document& tree, std::string utf8)
 {
     const Encoding encoding = treeEncoding(tree);
-    StringWriter writer;
-    constexpr unsigned format = pugi::format_raw | pugi::format_no_declaration;
-    if (encoding == Encoding::utf16) {
-        tree.save(writer, "", format | pugi::format_write_bom, pugi::encoding_utf16_le);
-        return std::move(writer.out);
-    }
-    tree.save(writer, "", format, pugi::encoding_utf8);
     if (encoding == Encoding::utf8)
-        return std::move(writer.out);
-    return toEightBit(writer.out, encoding);
+        return utf8;
+    if (encoding != Encoding::utf16)
+        return toEightBit(utf8, encoding);
+    std::string out = "\xFF\xFE";
+    out.reserve(2 + utf8.size() * 2);
+    auto unit = [&out](char32_t u) {
+        out += static_cast<char>(u & 0xFF);
+        out += static_cast<char>(u >> 8);
+    };
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        const auto b = static_cast<unsigned char>(utf8[pos]);
+        const std::size_t length = b < 0x80 ? 1 : (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : 4;
+        char32_t cp = length == 1 ? b : b & (length == 2 ? 0x1F : length == 3 ? 0x0F : 0x07);
+        for (std::size_t i = 1; i < length && pos + i < utf8.size(); ++i)
+            cp = (cp << 6) | (static_cast<unsigned char>(utf8[pos + i]) & 0x3F);
+        pos += length;
+        if (cp < 0x10000) {
+            unit(cp);
+        } else {
+            unit(0xD800 + ((cp - 0x10000) >> 10));
+            unit(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        }
+    }
+    return out;
+}
+
+std::string serialise(const pugi::xml_document& tree)
+{
+    return encodeFor(tree, serialiseUtf8(tree));
+}
+
+namespace {
+
+// What an ASCII byte needs in XML text and attribute values: nothing, an entity, or
+// (for control characters) a character reference.
+struct EscapeTable
+{
+    std::array<const char*, 128> text{};
+    std::array<const char*, 128> attribute{};
+    constexpr EscapeTable()
+    {
+        constexpr const char* references[32] = {
+            "",      "&#1;",  "&#2;",  "&#3;",  "&#4;",  "&#5;",  "&#6;",  "&#7;",  "&#8;",  "&#9;",  "&#10;",
+            "&#11;", "&#12;", "&#13;", "&#14;", "&#15;", "&#16;", "&#17;", "&#18;", "&#19;", "&#20;", "&#21;",
+            "&#22;", "&#23;", "&#24;", "&#25;", "&#26;", "&#27;", "&#28;", "&#29;", "&#30;", "&#31;"};
+        for (int c = 0; c < 32; ++c)
+            text[c] = attribute[c] = references[c];
+        text['\t'] = text['\n'] = text['\r'] = nullptr;
+        text['&'] = attribute['&'] = "&amp;";
+        text['<'] = attribute['<'] = "&lt;";
+        text['>'] = "&gt;";
+        attribute['"'] = "&quot;";
+    }
+};
+constexpr EscapeTable escapeTable;
+
+void appendEscaped(std::string& out, std::string_view text, bool doubled,
+                   const std::array<const char*, 128>& table)
+{
+    std::size_t run = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80 && !table[c])
+            continue;
+        out.append(text.data() + run, i - run);
+        run = i + 1;
+        if (c < 0x80)
+            out += table[c];
+        else
+            out += Windows1252::utf8Form(c, doubled);
+    }
+    out.append(text.data() + run, text.size() - run);
+}
+
+} // namespace
+
+void appendText(std::string& out, std::string_view text, bool doubled)
+{
+    appendEscaped(out, text, doubled, escapeTable.text);
+}
+
+void appendAttribute(std::string& out, std::string_view text)
+{
+    appendEscaped(out, text, false, escapeTable.attribute);
 }
 
 void replaceFile(const std::string& path, const std::string& bytes)
