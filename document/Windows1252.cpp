@@ -168,10 +168,64 @@ inline char32_t nextCodePoint(std::string_view s, std::size_t& pos, int maxLengt
 // The Windows-1252 byte for a code point above U+00FF, or 0 when it has none.
 char exactHigh(char32_t cp)
 {
-    for (std::size_t i = 0; i < highControls.size(); ++i)
-        if (highControls[i] == cp)
-            return static_cast<char>(0x80 + i);
-    return 0;
+    switch (cp) {
+    case 0x20AC:
+        return '\x80';
+    case 0x201A:
+        return '\x82';
+    case 0x0192:
+        return '\x83';
+    case 0x201E:
+        return '\x84';
+    case 0x2026:
+        return '\x85';
+    case 0x2020:
+        return '\x86';
+    case 0x2021:
+        return '\x87';
+    case 0x02C6:
+        return '\x88';
+    case 0x2030:
+        return '\x89';
+    case 0x0160:
+        return '\x8A';
+    case 0x2039:
+        return '\x8B';
+    case 0x0152:
+        return '\x8C';
+    case 0x017D:
+        return '\x8E';
+    case 0x2018:
+        return '\x91';
+    case 0x2019:
+        return '\x92';
+    case 0x201C:
+        return '\x93';
+    case 0x201D:
+        return '\x94';
+    case 0x2022:
+        return '\x95';
+    case 0x2013:
+        return '\x96';
+    case 0x2014:
+        return '\x97';
+    case 0x02DC:
+        return '\x98';
+    case 0x2122:
+        return '\x99';
+    case 0x0161:
+        return '\x9A';
+    case 0x203A:
+        return '\x9B';
+    case 0x0153:
+        return '\x9C';
+    case 0x017E:
+        return '\x9E';
+    case 0x0178:
+        return '\x9F';
+    default:
+        return 0;
+    }
 }
 
 // The Windows-1252 byte for a code point: exact, else best fit, else "?". The C1 controls
@@ -295,42 +349,93 @@ std::string encodeUtf8In8Bit(std::string_view text)
 
 namespace {
 
-// UTF-8-in-8-bit decoding, optionally making every line break CR LF in the same pass.
-// The result lives in a buffer of this thread until the next call: reading a pack decodes
-// two texts per key, and the tables copy them anyway.
-template <bool crLf> std::string_view decodeDoubled(std::string_view utf8)
+// The two-pass decoding: the whole text converted plainly, then those bytes decoded as
+// UTF-8; a text that is no such UTF-8 keeps its plain form.
+template <bool crLf> std::string_view decodeInTwoPasses(std::string_view utf8)
 {
     thread_local std::string bytesBuffer;
     thread_local std::string outBuffer;
     const char* bytesData = scratch(bytesBuffer, utf8.size());
     const std::string_view bytes(bytesData, fromUtf8To(utf8, bytesBuffer.data()));
-    // Each line-break byte becomes at most two.
     char* out = scratch(outBuffer, bytes.size() * (crLf ? 2 : 1));
     char* w = out;
     for (std::size_t pos = 0; pos < bytes.size();) {
-        const std::size_t run = asciiRun(bytes.substr(pos));
-        for (const char* c = bytes.data() + pos; c < bytes.data() + pos + run;) {
-            if (!crLf || (*c != '\r' && *c != '\n')) {
-                *w++ = *c++;
-                continue;
-            }
-            *w++ = '\r';
-            *w++ = '\n';
-            // A CR's LF is ASCII too, so a CR LF pair never straddles the run's end.
-            c += *c == '\r' && c + 1 < bytes.data() + pos + run && c[1] == '\n' ? 2 : 1;
-        }
-        pos += run;
-        if (pos < bytes.size()) {
+        const char c = bytes[pos];
+        if (static_cast<unsigned char>(c) >= 0x80) {
             const char32_t cp = nextCodePoint(bytes, pos, 3);
             if (cp == invalid) {
-                // Not the doubled form: the plainly converted text is kept.
                 if (!crLf)
                     return bytes;
                 outBuffer = normalizeLineBreaks(bytes);
                 return outBuffer;
             }
             *w++ = encodeCodePoint(cp);
+        } else if (crLf && (c == '\r' || c == '\n')) {
+            *w++ = '\r';
+            *w++ = '\n';
+            pos += c == '\r' && pos + 1 < bytes.size() && bytes[pos + 1] == '\n' ? 2 : 1;
+        } else {
+            *w++ = c;
+            ++pos;
         }
+    }
+    return {out, static_cast<std::size_t>(w - out)};
+}
+
+// UTF-8-in-8-bit decoding in one pass, optionally making every line break CR LF: each
+// character of the element text stands for one byte of the UTF-8 form. Anything unusual
+// goes to the two-pass decoding, which decides exactly. The result lives in a buffer of
+// this thread until the next call: reading a pack decodes two texts per key, and the
+// tables copy them anyway.
+template <bool crLf> std::string_view decodeDoubled(std::string_view utf8)
+{
+    thread_local std::string outBuffer;
+    char* out = scratch(outBuffer, utf8.size() * (crLf ? 2 : 1));
+    char* w = out;
+    // The byte the next character stands for; 0 where it stands for none in the plain way.
+    auto nextByte = [&utf8](std::size_t& pos) -> unsigned {
+        if (pos >= utf8.size())
+            return 0;
+        const char32_t cp = nextCodePoint(utf8, pos, 4);
+        if (cp == invalid)
+            return 0;
+        if (cp <= 0xFF)
+            return cp;
+        return static_cast<unsigned char>(exactHigh(cp));
+    };
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        const std::size_t run = asciiRun(utf8.substr(pos));
+        for (const char* c = utf8.data() + pos; c < utf8.data() + pos + run;) {
+            if (!crLf || (*c != '\r' && *c != '\n')) {
+                *w++ = *c++;
+                continue;
+            }
+            *w++ = '\r';
+            *w++ = '\n';
+            c += *c == '\r' && c + 1 < utf8.data() + pos + run && c[1] == '\n' ? 2 : 1;
+        }
+        pos += run;
+        if (pos >= utf8.size())
+            break;
+        const unsigned lead = nextByte(pos);
+        char32_t cp = 0;
+        if (lead >= 0xC2 && lead < 0xE0) {
+            const unsigned b1 = nextByte(pos);
+            if ((b1 & 0xC0) != 0x80)
+                return decodeInTwoPasses<crLf>(utf8);
+            cp = ((lead & 0x1Fu) << 6) | (b1 & 0x3Fu);
+        } else if (lead >= 0xE0 && lead < 0xF0) {
+            const unsigned b1 = nextByte(pos);
+            const unsigned b2 = (b1 & 0xC0) == 0x80 ? nextByte(pos) : 0;
+            if ((b2 & 0xC0) != 0x80)
+                return decodeInTwoPasses<crLf>(utf8);
+            cp = ((lead & 0x0Fu) << 12) | ((b1 & 0x3Fu) << 6) | (b2 & 0x3Fu);
+            if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))
+                return decodeInTwoPasses<crLf>(utf8);
+        } else {
+            return decodeInTwoPasses<crLf>(utf8);
+        }
+        *w++ = encodeCodePoint(cp);
     }
     return {out, static_cast<std::size_t>(w - out)};
 }
