@@ -22,12 +22,17 @@ TForm1::TForm1(UserDialogs& dialogs, const QString& programFolder, QWidget* pare
     setObjectName("Form1");
     setWindowTitle("Velmora");
     setWindowIcon(KorvelIcon::icon());
+    openDialog.title = "Languagepack laden";
+    openDialog.filter = "Languagepacks (*.xml)|*.xml";
+    openDialog.defaultExt = "xml";
+    SaveDialog1.title = "Export";
     setFont(QFont("Tahoma", 8));
     createActions();
     createLayout();
     createMenu();
     connectHandlers();
     connectEditing();
+    connectLifecycle();
     resize(669, 651);
     setMinimumSize(658, 460);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -81,8 +86,13 @@ void TForm1::lpInfoblockStringsChange() {}
 
 void TForm1::run(void (TForm1::*handler)())
 {
+    run([this, handler] { (this->*handler)(); });
+}
+
+void TForm1::run(const std::function<void()>& handler)
+{
     try {
-        (this->*handler)();
+        handler();
     } catch (const std::exception& e) {
         dialogs.error(e.what());
     }

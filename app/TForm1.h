@@ -7,11 +7,13 @@
 
 #include <QMainWindow>
 
+#include <functional>
 #include <string>
 
 class InfoBlockModel;
 class QAction;
 class QCheckBox;
+class QCloseEvent;
 class QLabel;
 class QListWidget;
 class QLineEdit;
@@ -45,6 +47,16 @@ public:
     // Start-up and window.
     void aboutActionExecute();
     void lpInfoblockStringsChange();
+
+    // Document lifecycle.
+    void loadActionExecute();
+    void newFileExecute();
+    void saveActionExecute();
+    void saveasActionExecute();
+    void closeActionExecute();
+    void exitActionExecute();
+    // Closing through the window frame: `CanClose` false keeps the window open.
+    void FormCloseQuery(bool& CanClose);
 
     // Key selection and translation editing.
     void lpKeyChange();
@@ -116,6 +128,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void createActions();
@@ -123,10 +136,17 @@ private:
     void createMenu();
     void connectHandlers();
     void connectEditing();
+    void connectLifecycle();
 
     // The one guard: an exception ends the handler and is shown in an error box.
     void run(void (TForm1::*handler)());
+    void run(const std::function<void()>& handler);
     void runOn(QAction* action, void (TForm1::*handler)());
+
+    // Lifecycle helpers.
+    bool unsavedChangesQuestion();
+    void emptyKeysAndFields();
+    void setDocumentActions(bool documentOpen);
 
     // Editing helpers.
     std::string currentKey() const;
@@ -138,4 +158,6 @@ private:
     void showInfoBlock();
 
     bool replacingInMemo = false;
+    // Set while exit closes the window after its own question.
+    bool exitAnswered = false;
 };
