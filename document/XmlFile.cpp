@@ -163,11 +163,11 @@ struct StringWriter : pugi::xml_writer
     }
 };
 
-Encoding treeEncoding(const pugi::xml_document& tree)
+Encoding treeEncoding(const pugi::xml_document& tree, const std::string& path)
 {
     for (pugi::xml_node n = tree.first_child(); n; n = n.next_sibling())
         if (n.type() == pugi::node_declaration)
-            return encodingNamed(n.attribute("encoding").value(), "(Dokument)");
+            return encodingNamed(n.attribute("encoding").value(), path);
     return Encoding::utf8;
 }
 
@@ -259,6 +259,14 @@ void load(pugi::xml_document& tree, const std::string& path)
             tree.reset();
             fail(path, "ist kein gültiges XML: " + problem);
         }
+        // A file recognised by its byte-order mark still has to name an encoding that
+        // can be written back.
+        try {
+            treeEncoding(tree, path);
+        } catch (...) {
+            tree.reset();
+            throw;
+        }
         return;
     }
     tree.reset();
@@ -283,7 +291,7 @@ std::string serialiseUtf8(const pugi::xml_document& tree)
 
 std::string encodeFor(const pugi::xml_document& tree, std::string utf8)
 {
-    const Encoding encoding = treeEncoding(tree);
+    const Encoding encoding = treeEncoding(tree, "");
     if (encoding == Encoding::utf8)
         return utf8;
     if (encoding != Encoding::utf16)

@@ -183,6 +183,21 @@ TEST_F(ReadPack, UnknownEncodingIsNamedInTheError)
     }
 }
 
+TEST_F(ReadPack, Utf32FileIsRefusedByItsDeclaredName)
+{
+    const std::string text = "<?xml version=\"1.0\" encoding=\"UTF-32\"?><languagepack/>";
+    std::string bytes = std::string("\xFF\xFE\0\0", 4);
+    for (char c : text)
+        bytes += std::string(1, c) + std::string(3, '\0');
+    try {
+        doc.readPack(dir.write("utf32.xml", bytes));
+        FAIL();
+    } catch (const std::runtime_error& e) {
+        EXPECT_NE(std::string(e.what()).find("UTF-32"), std::string::npos) << e.what();
+    }
+    EXPECT_FALSE(doc.hasTree());
+}
+
 TEST_F(ReadPack, MissingFileIsAnError)
 {
     EXPECT_THROW(doc.readPack(dir.path("nowhere.xml")), std::runtime_error);
