@@ -186,13 +186,18 @@ void TForm1::createLayout()
     pageControl->addTab(TabSheet3, "Export");
 
     TabSheet2 = named(new QWidget, "TabSheet2");
-    auto* info = column(TabSheet2, 2);
+    auto* info = column(TabSheet2, 0);
     infoBlockModel = new InfoBlockModel(pack.infoBlock, this);
     lpInfoblock = named(new QTableView, "lpInfoblock", "Optionen für das Languagepack festlegen");
     lpInfoblock->setModel(infoBlockModel);
     lpInfoblock->setItemDelegate(new Windows1252Delegate(lpInfoblock));
     lpInfoblock->verticalHeader()->hide();
-    lpInfoblock->verticalHeader()->setDefaultSectionSize(lpInfoblock->fontMetrics().height() + 4);
+    // Compact rows, so that the five rows fit the low page without scrolling.
+    const int rowHeight = lpInfoblock->fontMetrics().height() + 1;
+    lpInfoblock->verticalHeader()->setMinimumSectionSize(rowHeight);
+    lpInfoblock->verticalHeader()->setDefaultSectionSize(rowHeight);
+    lpInfoblock->horizontalHeader()->setFixedHeight(rowHeight);
+    lpInfoblock->setFrameShape(QFrame::NoFrame);
     lpInfoblock->setColumnWidth(0, 150);
     lpInfoblock->setColumnWidth(1, 472);
     lpInfoblock->horizontalHeader()->setStretchLastSection(true);

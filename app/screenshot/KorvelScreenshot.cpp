@@ -1,5 +1,6 @@
 // Builds the main window with a small demo pack, shows one key and saves a picture of the
-// window: korvel-screenshot <output.png>. scripts/screenshot.sh runs it under Xvfb.
+// window: korvel-screenshot <output.png> [page]. scripts/screenshot.sh runs it under Xvfb;
+// `page` (0 to 3) shows another page of the lower pane than the start page.
 #include "QtUserDialogs.h"
 #include "TForm1.h"
 #include "TKeyField.h"
@@ -8,9 +9,11 @@
 #include <QApplication>
 #include <QListWidget>
 #include <QPixmap>
+#include <QTabWidget>
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -49,8 +52,8 @@ const DemoKey demoKeys[] = {
 
 int main(int argc, char* argv[])
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: korvel-screenshot <output.png>\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: korvel-screenshot <output.png> [page]\n");
         return 2;
     }
     QApplication application(argc, argv);
@@ -82,6 +85,8 @@ int main(int argc, char* argv[])
     Form1.lpKeyChange();
     Form1.exportModules->addItems({"Varnex", "PHP"});
 
+    if (argc == 3)
+        Form1.pageControl->setCurrentIndex(std::atoi(argv[2]));
     Form1.show();
     const QString output = QString::fromLocal8Bit(argv[1]);
     QTimer::singleShot(500, &Form1, [&Form1, output] {
