@@ -94,17 +94,6 @@ TEST_F(EditingTest, OnlyTheExactTextOneChecksAFlagBox)
     }
 }
 
-TEST_F(EditingTest, PickingAndTypingAKeyShowIt)
-{
-    const QRect place =
-        window->lpKey->listView()->visualRect(window->lpKey->listView()->model()->index(2, 0));
-    QTest::mouseClick(window->lpKey->listView()->viewport(), Qt::LeftButton, {}, place.center());
-    EXPECT_EQ(window->lpValue->toPlainText(), "Hallo\nWelt");
-    typeKey("FAREWELL");
-    EXPECT_EQ(window->lpValue->toPlainText(), "Tschüs");
-    EXPECT_EQ(status(), "Übersetzung geladen (pack.xml)");
-}
-
 TEST_F(EditingTest, CommentEditLeavesSaveActionTextEditEnablesIt)
 {
     showKey("empty");

@@ -30,14 +30,6 @@ protected:
     QSignalSpy changes{&field, &TKeyField::change};
 };
 
-TEST_F(KeyFieldTest, ListShowsTheKeysSorted)
-{
-    QStringList shown;
-    for (int r = 0; r < field.listView()->model()->rowCount(); ++r)
-        shown << row(r).data().toString();
-    EXPECT_EQ(shown, QStringList({"Alpha", "beta", "delta", "gamma"}));
-}
-
 TEST_F(KeyFieldTest, SelectingByProgramFillsTheEditLineWithoutAChange)
 {
     field.setItemIndex(2);

@@ -241,15 +241,6 @@ TEST_F(LifecycleTest, CloseAsksAboutChangesAndEmptiesEverything)
     EXPECT_TRUE(window->pack.isSaved);
 }
 
-TEST_F(LifecycleTest, CloseRightAfterASaveAsksNothing)
-{
-    openAndChange();
-    window->saveAction->trigger();
-    window->closeAction->trigger();
-    EXPECT_TRUE(dialogs.takeShown().empty());
-    EXPECT_EQ(status(), "Kein Languagepack geladen");
-}
-
 TEST_F(LifecycleTest, NothingOfAClosedPackShowsUpInANewOne)
 {
     open(example("shop_frontend_de.xml"));
@@ -320,14 +311,6 @@ TEST_F(LifecycleTest, ExitAndTheWindowFrameAskAboutUnsavedChanges)
     window->exitAction->trigger();
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(dialogs.takeShown(), Shown{question});
-}
-
-TEST_F(LifecycleTest, ExitWithoutChangesClosesAtOnce)
-{
-    window->show();
-    window->exitAction->trigger();
-    EXPECT_FALSE(window->isVisible());
-    EXPECT_TRUE(dialogs.takeShown().empty());
 }
 
 TEST_F(LifecycleTest, FailedWriteIsReportedAndKeepsTheOldFileAndTheChanges)
