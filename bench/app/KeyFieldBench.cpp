@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QListView>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
@@ -23,11 +24,17 @@ namespace {
 class SilentDialogs : public UserDialogs
 {
 public:
+    std::string packPath;
+
     void information(const std::string&) override {}
     void error(const std::string& text) override { std::fprintf(stderr, "error: %s\n", text.c_str()); }
     Answer warning(const std::string&) override { return Answer::Abbrechen; }
     bool confirmation(const std::string&) override { return false; }
-    bool openFile(FileDialogSettings&) override { return false; }
+    bool openFile(FileDialogSettings& dialog) override
+    {
+        dialog.fileName = packPath;
+        return true;
+    }
     bool saveFile(FileDialogSettings&) override { return false; }
 };
 
@@ -109,9 +116,24 @@ int main(int argc, char* argv[])
         }
     }
 
+    // The same pack written to a file and opened through the window, reader included.
+    QTemporaryDir folder;
+    dialogs.packPath = (folder.path() + "/bench.xml").toStdString();
+    pack.loadNewDocumentTree();
+    pack.infoValuesToBlock();
+    pack.writePack(dialogs.packPath, window);
+    Figures open;
+    for (int run = 0; run < 3; ++run) {
+        const auto start = Stopwatch::now();
+        window.loadActionExecute();
+        window.lpKey->listView()->repaint();
+        open.samples.push_back(millisecondsSince(start));
+    }
+
     std::printf("%d keys\n", count);
     fill.report("fill the key list");
     show.report("show a key");
     keystroke.report("keystroke in the key field");
+    open.report("open the pack (file to window)");
     return 0;
 }
