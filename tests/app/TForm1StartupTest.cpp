@@ -13,6 +13,8 @@
 #include <QTableView>
 #include <QTest>
 
+#include "TypeText.h"
+
 namespace {
 
 struct ActionRow
@@ -97,6 +99,21 @@ TEST_F(StartupTest, InfoBlockShowsFiveRowsWithEmptyValues)
         EXPECT_TRUE(model->flags(model->index(row, 1)) & Qt::ItemIsEditable);
     }
     EXPECT_EQ(window->lpInfoblock->columnWidth(0), 150);
+}
+
+TEST_F(StartupTest, InfoBlockCellGoesIntoTheDocumentAsTyped)
+{
+    window->show();
+    window->pageControl->setCurrentWidget(window->TabSheet2);
+    const QModelIndex version = window->lpInfoblock->model()->index(rowVersion, 1);
+    window->lpInfoblock->edit(version);
+    auto* editor = qobject_cast<QLineEdit*>(window->lpInfoblock->indexWidget(version));
+    ASSERT_NE(editor, nullptr);
+    typeText(editor, QString::fromUtf8("2.0 €"));
+    QTest::keyClick(editor, Qt::Key_Home);
+    typeText(editor, QString::fromUtf8("vĀ"));
+    EXPECT_EQ(editor->text(), QString::fromUtf8("vA2.0 €"));
+    EXPECT_EQ(window->pack.infoBlock[rowVersion], "vA2.0 \x80");
 }
 
 TEST_F(StartupTest, ControlsCarryTheirNamesAndHints)
