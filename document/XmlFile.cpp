@@ -402,7 +402,11 @@ void replaceFile(const std::string& path, const std::string& bytes)
     fs::path folder = target.parent_path();
     if (folder.empty())
         folder = ".";
-    std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    // A hidden name beside the target, so the rename stays within one file system.
+    std::string hiddenName = target.filename().string();
+    hiddenName.insert(0, 1, '.');
+    hiddenName += ".XXXXXX";
+    std::string temp = (folder / hiddenName).string();
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)
         fail(path, "kann nicht gespeichert werden. " + systemError(errno));
