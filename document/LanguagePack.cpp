@@ -35,7 +35,7 @@ void setAttribute(pugi::xml_node node, const char* name, const std::string& text
 // The text of a `value` or `comment` element: empty without the element or without
 // children; one text or CDATA node is the text; anything else ends the reading. The text
 // is valid until the next call.
-std::string_view elementText(const pugi::xml_node& element, const std::string& key)
+std::string_view elementText(const pugi::xml_node& element, std::string_view key)
 {
     const pugi::xml_node first = element.first_child();
     if (!first)
@@ -48,17 +48,37 @@ std::string_view elementText(const pugi::xml_node& element, const std::string& k
     return Windows1252::decodeTextView(first.value());
 }
 
-// An attribute value by the plain conversion; flag values are plain ASCII and pass as
-// they stand.
-std::string_view plainText(const char* utf8)
+// An attribute value by the plain conversion, valid until the next call with the same
+// `slot`; ASCII texts (ids and flags, as a rule) pass as they stand.
+std::string_view plainText(const char* utf8, int slot)
 {
-    thread_local std::string converted;
+    thread_local std::string converted[2];
     std::string_view text(utf8);
     if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
         return text;
-    converted = Windows1252::fromUtf8(text);
-    return converted;
+    converted[slot] = Windows1252::fromUtf8(text);
+    return converted[slot];
 }
+
+// The four attributes of a key element, found in one pass over its attributes.
+struct KeyAttributes
+{
+    pugi::xml_attribute id, encodeHTML, preserveLinebreaks, unixNewline;
+    explicit KeyAttributes(const pugi::xml_node& node)
+    {
+        for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
+            const std::string_view name = a.name();
+            pugi::xml_attribute* slot = name == "id"                   ? &id
+                                        : name == "encodeHTML"         ? &encodeHTML
+                                        : name == "preserveLinebreaks" ? &preserveLinebreaks
+                                        : name == "unixNewline"        ? &unixNewline
+                                                                       : nullptr;
+            // As with a lookup by name, the first attribute of a name counts.
+            if (slot && !*slot)
+                *slot = a;
+        }
+    }
+};
 
 // Removes a read key element from `content` when its reading is done, however it ends.
 struct KeyElementDropper
@@ -151,30 +171,31 @@ void LanguagePack::readPack(const std::string& path)
     if (!content)
         content = root.append_child("content");
     keys.clear();
+    reserveFor(content);
     try {
         for (pugi::xml_node node = content.child("key"), next; node; node = next) {
             next = node.next_sibling();
             // A key element is not needed once read (the writer rebuilds `content` from the
             // key list); dropping each as it is done keeps a large pack in memory once.
             const KeyElementDropper drop{content, node};
-            const pugi::xml_attribute id = node.attribute("id");
-            if (!id)
+            const KeyAttributes a(node);
+            if (!a.id)
                 continue;
-            const std::string key = Windows1252::fromUtf8(id.value());
+            const std::string_view key = plainText(a.id.value(), 0);
             if (key.empty())
                 continue;
             const std::size_t hash = THashedStringList::hashName(key);
-            if (const pugi::xml_attribute a = node.attribute("encodeHTML"))
-                HtmlList.setValue(key, hash, plainText(a.value()));
-            if (const pugi::xml_attribute a = node.attribute("preserveLinebreaks"))
-                BreakList.setValue(key, hash, plainText(a.value()));
-            if (const pugi::xml_attribute a = node.attribute("unixNewline"))
-                UnixList.setValue(key, hash, plainText(a.value()));
+            if (a.encodeHTML)
+                HtmlList.setValue(key, hash, plainText(a.encodeHTML.value(), 1));
+            if (a.preserveLinebreaks)
+                BreakList.setValue(key, hash, plainText(a.preserveLinebreaks.value(), 1));
+            if (a.unixNewline)
+                UnixList.setValue(key, hash, plainText(a.unixNewline.value(), 1));
             // A key element without children keeps its flags but is not listed.
             if (!node.first_child())
                 continue;
             ValueList.setValue(key, hash, elementText(node.child("value"), key));
-            keys.appendUnsorted(key);
+            keys.appendUnsorted(std::string(key));
             CommentList.setValue(key, hash, elementText(node.child("comment"), key));
         }
     } catch (...) {
@@ -184,6 +205,16 @@ void LanguagePack::readPack(const std::string& path)
     }
     keys.sort();
     content.remove_children();
+}
+
+// Sizes the five tables for the key elements of `content` before they are read.
+void LanguagePack::reserveFor(const pugi::xml_node& content)
+{
+    std::size_t n = 0;
+    for (pugi::xml_node node = content.first_child(); node; node = node.next_sibling())
+        ++n;
+    for (THashedStringList* table : {&ValueList, &HtmlList, &BreakList, &UnixList, &CommentList})
+        table->reserve(table->entries.size() + n);
 }
 
 void LanguagePack::writePack(const std::string& path, PackView& view)

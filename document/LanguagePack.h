@@ -12,7 +12,8 @@
 
 namespace pugi {
 class xml_document;
-}
+class xml_node;
+} // namespace pugi
 
 // The rows of the info block, in their order: "Projekt", "Name", "Sprache", "Version",
 // "letzte Änderung".
@@ -83,6 +84,7 @@ public:
 
 private:
     std::string keyElementsText() const;
+    void reserveFor(const pugi::xml_node& content);
 
     std::unique_ptr<pugi::xml_document> tree;
     std::string treeFileName;

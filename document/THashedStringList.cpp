@@ -2,35 +2,52 @@
 
 #include "Windows1252.h"
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
 namespace {
 
-std::string_view nameOf(std::string_view text)
-{
-    return text.substr(0, text.find('='));
-}
+constexpr std::size_t blockSize = 64 * 1024;
 
 } // namespace
 
+THashedStringList::THashedStringList(const THashedStringList& other)
+    : slots(other.slots), used(other.used), indexValid(other.indexValid)
+{
+    smallBlock = 0;
+    entries.reserve(other.entries.size());
+    for (const Entry& e : other.entries)
+        entries.push_back(makeEntry(e.name(), e.value()));
+}
+
+THashedStringList& THashedStringList::operator=(const THashedStringList& other)
+{
+    if (this != &other)
+        *this = THashedStringList(other);
+    return *this;
+}
+
+const THashedStringList::Entry& THashedStringList::entryAt(int index) const
+{
+    if (index < 0 || index >= count())
+        throw std::out_of_range("THashedStringList: index out of range");
+    return entries[static_cast<std::size_t>(index)];
+}
+
 std::string THashedStringList::nameAt(int index) const
 {
-    return std::string(entryName(entries.at(static_cast<std::size_t>(index))));
+    return std::string(entryAt(index).name());
 }
 
 std::string THashedStringList::valueAt(int index) const
 {
-    const Entry& e = entries.at(static_cast<std::size_t>(index));
-    if (e.nameLength >= e.text.size())
-        return {};
-    return e.text.substr(e.nameLength + 1);
+    return std::string(entryAt(index).value());
 }
 
 std::string THashedStringList::value(std::string_view name) const
 {
-    const int i = indexOfName(name);
-    return i < 0 ? std::string() : valueAt(i);
+    return std::string(valueView(name, hashName(name)));
 }
 
 void THashedStringList::setValue(std::string_view name, std::string_view text)
@@ -41,11 +58,7 @@ void THashedStringList::setValue(std::string_view name, std::string_view text)
 std::string_view THashedStringList::valueView(std::string_view name, std::size_t hash) const
 {
     const int i = probe(name, hash).index;
-    if (i < 0)
-        return {};
-    const Entry& e = entries[static_cast<std::size_t>(i)];
-    return e.nameLength >= e.text.size() ? std::string_view()
-                                         : std::string_view(e.text).substr(e.nameLength + 1);
+    return i < 0 ? std::string_view() : entries[static_cast<std::size_t>(i)].value();
 }
 
 void THashedStringList::setValue(std::string_view name, std::size_t hash, std::string_view text)
@@ -59,13 +72,12 @@ void THashedStringList::setValue(std::string_view name, std::size_t hash, std::s
     if (found.index >= 0) {
         // Replaced in place: the name only changes its letter case, so the index stays right.
         Entry& e = entries[static_cast<std::size_t>(found.index)];
-        e.text.assign(name);
-        e.text += '=';
-        e.text += text;
-        e.nameLength = static_cast<std::uint32_t>(nameOf(e.text).size());
+        const Entry old = e;
+        e = makeEntry(name, text);
+        release(old);
         return;
     }
-    append(name, text);
+    entries.push_back(makeEntry(name, text));
     const int index = count() - 1;
     // A name holding "=" is filed under the part before it, which has a slot of its own.
     if (entries.back().nameLength != name.size() || (used + 1) * 2 > slots.size()) {
@@ -74,6 +86,16 @@ void THashedStringList::setValue(std::string_view name, std::size_t hash, std::s
     }
     slots[found.slot] = index;
     ++used;
+}
+
+void THashedStringList::reserve(std::size_t n)
+{
+    entries.reserve(n);
+    if (slots.size() < n * 4) {
+        slots.clear();
+        indexValid = false;
+        rebuildIndex(n);
+    }
 }
 
 int THashedStringList::indexOfName(std::string_view name) const
@@ -88,15 +110,14 @@ THashedStringList::Probe THashedStringList::probe(std::string_view name, std::si
     const std::size_t mask = slots.size() - 1;
     for (std::size_t s = hash & mask;; s = (s + 1) & mask) {
         const int i = slots[s];
-        if (i < 0 || Windows1252::sameText(entryName(entries[static_cast<std::size_t>(i)]), name))
+        if (i < 0 || Windows1252::sameText(entries[static_cast<std::size_t>(i)].name(), name))
             return {s, i};
     }
 }
 
 void THashedStringList::remove(int index)
 {
-    if (index < 0 || index >= count())
-        throw std::out_of_range("THashedStringList: index out of range");
+    release(entryAt(index));
     entries.erase(entries.begin() + index);
     // Every later entry moved down by one: the index is rebuilt at the next lookup.
     indexValid = false;
@@ -105,31 +126,67 @@ void THashedStringList::remove(int index)
 void THashedStringList::clear()
 {
     entries.clear();
+    blocks.clear();
+    smallBlock = 0;
+    liveBytes = wasteBytes = 0;
     slots.clear();
     used = 0;
     indexValid = true;
 }
 
-void THashedStringList::append(std::string_view name, std::string_view text)
+// Writes name "=" text into a block: small texts one after another into the current small
+// block, a large one into a block of its own.
+THashedStringList::Entry THashedStringList::makeEntry(std::string_view name, std::string_view text)
 {
-    Entry e;
-    e.text.reserve(name.size() + 1 + text.size());
-    e.text.append(name);
-    e.text += '=';
-    e.text.append(text);
-    e.nameLength = static_cast<std::uint32_t>(nameOf(e.text).size());
-    entries.push_back(std::move(e));
+    const std::size_t length = name.size() + 1 + text.size();
+    char* at = nullptr;
+    if (length > blockSize / 4) {
+        blocks.push_back({std::make_unique_for_overwrite<char[]>(length), length, length});
+        if (smallBlock == blocks.size() - 1) // there was no small block
+            smallBlock = blocks.size();
+        at = blocks.back().data.get();
+    } else {
+        if (smallBlock >= blocks.size() || blocks[smallBlock].size - blocks[smallBlock].used < length) {
+            blocks.push_back({std::make_unique_for_overwrite<char[]>(blockSize), blockSize, 0});
+            smallBlock = blocks.size() - 1;
+        }
+        Block& b = blocks[smallBlock];
+        at = b.data.get() + b.used;
+        b.used += length;
+    }
+    std::memcpy(at, name.data(), name.size());
+    at[name.size()] = '=';
+    std::memcpy(at + name.size() + 1, text.data(), text.size());
+    liveBytes += length;
+    const std::string_view stored(at, length);
+    return {at, static_cast<std::uint32_t>(length), static_cast<std::uint32_t>(stored.find('='))};
 }
 
-// Points the slot of the entry's name at this entry; a later entry of the same name wins,
-// so a lookup answers the last entry of a name.
+void THashedStringList::release(const Entry& e)
+{
+    liveBytes -= e.length;
+    wasteBytes += e.length;
+    if (wasteBytes > blockSize && wasteBytes > liveBytes)
+        compact();
+}
+
+void THashedStringList::compact()
+{
+    std::vector<Block> old = std::move(blocks);
+    blocks.clear();
+    smallBlock = 0;
+    liveBytes = wasteBytes = 0;
+    for (Entry& e : entries)
+        e = makeEntry(e.name(), e.value());
+}
+
 void THashedStringList::indexEntry(int index) const
 {
     if ((used + 1) * 2 > slots.size()) {
         rebuildIndex();
         return;
     }
-    const std::string_view name = entryName(entries[static_cast<std::size_t>(index)]);
+    const std::string_view name = entries[static_cast<std::size_t>(index)].name();
     const std::size_t mask = slots.size() - 1;
     for (std::size_t s = hashName(name) & mask;; s = (s + 1) & mask) {
         const int i = slots[s];
@@ -138,17 +195,17 @@ void THashedStringList::indexEntry(int index) const
             ++used;
             return;
         }
-        if (Windows1252::sameText(entryName(entries[static_cast<std::size_t>(i)]), name)) {
+        if (Windows1252::sameText(entries[static_cast<std::size_t>(i)].name(), name)) {
             slots[s] = index;
             return;
         }
     }
 }
 
-void THashedStringList::rebuildIndex() const
+void THashedStringList::rebuildIndex(std::size_t room) const
 {
     std::size_t size = 16;
-    while (size < entries.size() * 4)
+    while (size < std::max(room, entries.size()) * 4)
         size *= 2;
     slots.assign(size, -1);
     used = 0;

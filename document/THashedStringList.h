@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,13 @@
 class THashedStringList
 {
 public:
+    THashedStringList() = default;
+    THashedStringList(const THashedStringList& other);
+    THashedStringList& operator=(const THashedStringList& other);
+    THashedStringList(THashedStringList&&) noexcept = default;
+    THashedStringList& operator=(THashedStringList&&) noexcept = default;
+    ~THashedStringList() = default;
+
     int count() const { return static_cast<int>(entries.size()); }
     std::string nameAt(int index) const;
     std::string valueAt(int index) const;
@@ -36,11 +44,21 @@ private:
     friend class LanguagePack;
     void setValue(std::string_view name, std::size_t hash, std::string_view text);
     std::string_view valueView(std::string_view name, std::size_t hash) const;
+    // Room for `n` entries, so that filling the table does not grow it step by step.
+    void reserve(std::size_t n);
 
+    // An entry's text, name "=" value, lives in one of the table's blocks.
     struct Entry
     {
-        std::string text;         // name "=" value
+        const char* text;
+        std::uint32_t length;
         std::uint32_t nameLength; // position of the first "="
+        std::string_view name() const { return {text, nameLength}; }
+        std::string_view value() const
+        {
+            return nameLength < length ? std::string_view(text + nameLength + 1, length - nameLength - 1)
+                                       : std::string_view();
+        }
     };
 
     struct Probe
@@ -49,17 +67,31 @@ private:
         int index;        // its entry, or -1
     };
 
-    std::string_view entryName(const Entry& e) const
-    {
-        return std::string_view(e.text).substr(0, e.nameLength);
-    }
     Probe probe(std::string_view name, std::size_t hash) const;
-    void append(std::string_view name, std::string_view text);
+    const Entry& entryAt(int index) const;
+    Entry makeEntry(std::string_view name, std::string_view text);
+    void release(const Entry& e);
+    void compact();
     void indexEntry(int index) const;
-    void rebuildIndex() const;
+    // A fresh index for the entries, sized for at least `room` of them.
+    void rebuildIndex(std::size_t room = 0) const;
     static std::size_t hashName(std::string_view name);
 
     std::vector<Entry> entries;
+    // Entry texts are stored in large blocks rather than one allocation each: a pack of
+    // 100,000 keys fills five tables, and half a million small allocations would cost more
+    // than the rest of the reading. Replaced and removed texts stay behind as waste until
+    // it outweighs the live texts; then the live texts move to fresh blocks.
+    struct Block
+    {
+        std::unique_ptr<char[]> data;
+        std::size_t size;
+        std::size_t used;
+    };
+    std::vector<Block> blocks;
+    std::size_t smallBlock = 0; // the block that takes small texts; == blocks.size() when none
+    std::size_t liveBytes = 0;
+    std::size_t wasteBytes = 0;
     // Open addressing over entry positions; -1 marks a free slot.
     mutable std::vector<int> slots;
     mutable std::size_t used = 0;

@@ -404,19 +404,18 @@ template <bool crLf> std::string_view decodeDoubled(std::string_view utf8)
         return static_cast<unsigned char>(exactHigh(cp));
     };
     for (std::size_t pos = 0; pos < utf8.size();) {
-        const std::size_t run = asciiRun(utf8.substr(pos));
-        for (const char* c = utf8.data() + pos; c < utf8.data() + pos + run;) {
-            if (!crLf || (*c != '\r' && *c != '\n')) {
-                *w++ = *c++;
+        const char c = utf8[pos];
+        if (static_cast<unsigned char>(c) < 0x80) {
+            if (!crLf || (c != '\r' && c != '\n')) {
+                *w++ = c;
+                ++pos;
                 continue;
             }
             *w++ = '\r';
             *w++ = '\n';
-            c += *c == '\r' && c + 1 < utf8.data() + pos + run && c[1] == '\n' ? 2 : 1;
+            pos += c == '\r' && pos + 1 < utf8.size() && utf8[pos + 1] == '\n' ? 2 : 1;
+            continue;
         }
-        pos += run;
-        if (pos >= utf8.size())
-            break;
         const unsigned lead = nextByte(pos);
         char32_t cp = 0;
         if (lead >= 0xC2 && lead < 0xE0) {

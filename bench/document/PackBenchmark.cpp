@@ -38,7 +38,7 @@ long statusKiB(const char* field)
 
 // Runs `prepare` then times `work` in a child; peak is the rise of the resident set above
 // what `prepare` left.
-Measurement measure(const std::function<void()>& prepare, const std::function<void()>& work, int runs = 3)
+Measurement measure(const std::function<void()>& prepare, const std::function<void()>& work, int runs = 5)
 {
     Measurement best{1e9, 0};
     for (int run = 0; run < runs; ++run) {

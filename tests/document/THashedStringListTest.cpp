@@ -114,6 +114,42 @@ TEST(THashedStringList, EmptyNameIsAKeyLikeAnyOther)
     EXPECT_EQ(t.value(""), "text");
 }
 
+TEST(THashedStringList, ManyReplacementsAndRemovalsKeepEveryTextIntact)
+{
+    // Enough churn to make the table move its texts to fresh storage several times.
+    THashedStringList t;
+    const std::string big(100000, 'b');
+    for (int round = 0; round < 30; ++round) {
+        for (int i = 0; i < 200; ++i)
+            t.setValue("k" + std::to_string(i),
+                       std::string(static_cast<std::size_t>(i % 50 + 1), 'a' + round % 26));
+        t.setValue("big", big + std::to_string(round));
+        for (int i = 0; i < 200; i += 3)
+            t.setValue("k" + std::to_string(i), "");
+    }
+    for (int i = 0; i < 200; ++i) {
+        const std::string expected =
+            i % 3 ? std::string(static_cast<std::size_t>(i % 50 + 1), 'a' + 29 % 26) : "";
+        ASSERT_EQ(t.value("K" + std::to_string(i)), expected) << i;
+    }
+    EXPECT_EQ(t.value("big"), big + "29");
+}
+
+TEST(THashedStringList, CopiesAreIndependent)
+{
+    THashedStringList a;
+    a.setValue("x", "1");
+    a.setValue("y=z", "2");
+    THashedStringList b = a;
+    a.setValue("x", "changed");
+    a.clear();
+    EXPECT_EQ(b.value("X"), "1");
+    EXPECT_EQ(b.nameAt(1), "y");
+    EXPECT_EQ(b.valueAt(1), "z=2");
+    b = THashedStringList(b);
+    EXPECT_EQ(b.count(), 2);
+}
+
 TEST(THashedStringList, IndexOutOfRangeThrows)
 {
     THashedStringList t;
