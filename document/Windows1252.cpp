@@ -91,30 +91,40 @@ std::size_t asciiRun(std::string_view s)
     return i;
 }
 
-// Writes every byte of `text` through `forms` (ASCII runs copied as they stand).
+// Walks the text: `ascii(pos, length)` for each run of ASCII bytes, which are copied as
+// they stand in every conversion, and `other(pos)` at each other byte, which moves `pos`
+// past what it takes.
+template <typename Ascii, typename Other> void walk(std::string_view text, Ascii ascii, Other other)
+{
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::size_t run = asciiRun(text.substr(pos));
+        ascii(pos, run);
+        pos += run;
+        if (pos < text.size())
+            other(pos);
+    }
+}
+
+// Writes every byte of `text` through `forms`; the exact size is counted first.
 std::string expand(std::string_view text, const std::array<ByteForms::Form, 256>& forms)
 {
     std::size_t size = 0;
-    for (std::size_t pos = 0; pos < text.size();) {
-        const std::size_t run = asciiRun(text.substr(pos));
-        size += run;
-        pos += run;
-        if (pos < text.size())
-            size += forms[static_cast<unsigned char>(text[pos++])].length;
-    }
+    walk(
+        text, [&](std::size_t, std::size_t run) { size += run; },
+        [&](std::size_t& pos) { size += forms[static_cast<unsigned char>(text[pos++])].length; });
     std::string out(size, '\0');
     char* w = out.data();
-    for (std::size_t pos = 0; pos < text.size();) {
-        const std::size_t run = asciiRun(text.substr(pos));
-        std::memcpy(w, text.data() + pos, run);
-        w += run;
-        pos += run;
-        if (pos < text.size()) {
+    walk(
+        text,
+        [&](std::size_t pos, std::size_t run) {
+            std::memcpy(w, text.data() + pos, run);
+            w += run;
+        },
+        [&](std::size_t& pos) {
             const auto& form = forms[static_cast<unsigned char>(text[pos++])];
             std::memcpy(w, form.bytes, form.length);
             w += form.length;
-        }
-    }
+        });
     return out;
 }
 
@@ -304,16 +314,16 @@ char* scratch(std::string& buffer, std::size_t size)
 std::size_t fromUtf8To(std::string_view utf8, char* out)
 {
     char* w = out;
-    for (std::size_t pos = 0; pos < utf8.size();) {
-        const std::size_t run = asciiRun(utf8.substr(pos));
-        std::memcpy(w, utf8.data() + pos, run);
-        w += run;
-        pos += run;
-        if (pos < utf8.size()) {
+    walk(
+        utf8,
+        [&](std::size_t pos, std::size_t run) {
+            std::memcpy(w, utf8.data() + pos, run);
+            w += run;
+        },
+        [&](std::size_t& pos) {
             const char32_t cp = nextCodePoint(utf8, pos, 4);
             *w++ = cp == invalid ? '?' : encodeCodePoint(cp);
-        }
-    }
+        });
     return static_cast<std::size_t>(w - out);
 }
 
