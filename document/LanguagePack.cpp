@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <charconv>
 #include <random>
-#include <sstream>
 #include <stdexcept>
 
 namespace {
@@ -44,7 +43,7 @@ std::string_view elementText(const pugi::xml_node& element, std::string_view key
         !first.next_sibling() && (first.type() == pugi::node_pcdata || first.type() == pugi::node_cdata);
     if (!singleText)
         throw std::runtime_error("Schlüssel \"" + Windows1252::toUtf8(key) + "\": Das Element \"" +
-                                 element.name() + "\" enthält mehr als einen Text.");
+                                 element.name() + "\" darf nur einen Text enthalten.");
     return Windows1252::decodeTextView(first.value());
 }
 
@@ -319,15 +318,6 @@ void LanguagePack::resetTree()
 {
     treeFileName.clear();
     tree = std::make_unique<pugi::xml_document>();
-}
-
-std::string LanguagePack::treeText() const
-{
-    if (!tree)
-        return {};
-    std::ostringstream out;
-    tree->save(out, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
-    return out.str();
 }
 
 std::string bumpVersion(std::string_view version)

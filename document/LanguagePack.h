@@ -79,9 +79,6 @@ public:
     // Close: drop the tree, empty its file name and create an empty tree without root.
     void resetTree();
 
-    // The XML tree as text (UTF-8), for tests and diagnostics.
-    std::string treeText() const;
-
 private:
     std::string keyElementsText() const;
     void reserveFor(const pugi::xml_node& content);
