@@ -33,13 +33,14 @@ Json packAsJson(const LanguagePack& pack)
     info["date"] = toUtf8(pack.packDate);
     Json keys = Json::array();
     for (const std::string& key : pack.keys.items()) {
+        const KeyRecord record = pack.record(key);
         Json entry = Json::object();
         entry["id"] = toUtf8(key);
-        entry["value"] = toUtf8(pack.ValueList.value(key));
-        entry["comment"] = toUtf8(pack.CommentList.value(key));
-        entry["encodeHTML"] = toUtf8(pack.HtmlList.value(key));
-        entry["preserveLinebreaks"] = toUtf8(pack.BreakList.value(key));
-        entry["unixNewline"] = toUtf8(pack.UnixList.value(key));
+        entry["value"] = toUtf8(record.text);
+        entry["comment"] = toUtf8(record.comment);
+        entry["encodeHTML"] = toUtf8(record.htmlFlag);
+        entry["preserveLinebreaks"] = toUtf8(record.breakFlag);
+        entry["unixNewline"] = toUtf8(record.unixFlag);
         keys.push_back(std::move(entry));
     }
     Json out = Json::object();

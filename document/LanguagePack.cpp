@@ -1,5 +1,6 @@
 #include "LanguagePack.h"
 
+#include "SafeFile.h"
 #include "Windows1252.h"
 #include "XmlFile.h"
 
@@ -123,6 +124,29 @@ void LanguagePack::clearKeys()
     BreakList.clear();
     UnixList.clear();
     CommentList.clear();
+}
+
+KeyRecord LanguagePack::record(std::string_view key) const
+{
+    const KeyRecordView view = recordView(key, THashedStringList::hashName(key));
+    return {std::string(view.text), std::string(view.comment), std::string(view.htmlFlag),
+            std::string(view.breakFlag), std::string(view.unixFlag)};
+}
+
+KeyRecordView LanguagePack::recordView(std::string_view key, std::size_t hash) const
+{
+    return {ValueList.valueView(key, hash), CommentList.valueView(key, hash), HtmlList.valueView(key, hash),
+            BreakList.valueView(key, hash), UnixList.valueView(key, hash)};
+}
+
+void LanguagePack::setRecord(std::string_view key, const KeyRecord& record)
+{
+    const std::size_t hash = THashedStringList::hashName(key);
+    ValueList.setValue(key, hash, record.text);
+    CommentList.setValue(key, hash, record.comment);
+    HtmlList.setValue(key, hash, record.htmlFlag);
+    BreakList.setValue(key, hash, record.breakFlag);
+    UnixList.setValue(key, hash, record.unixFlag);
 }
 
 void LanguagePack::infoValuesToBlock()
@@ -251,7 +275,8 @@ void LanguagePack::writePack(const std::string& path, PackView& view)
         const std::string markerText = "<?" + marker + "?>";
         text.replace(text.find(markerText), markerText.size(), keyElements);
     }
-    XmlFile::replaceFile(path, XmlFile::encodeFor(*tree, std::move(text)));
+    SafeFile::replace(path, XmlFile::encodeFor(*tree, std::move(text)),
+                      "Datei \"" + path + "\" kann nicht gespeichert werden.");
     packFileName = fileNamePart(path);
     view.setStatusText("Gespeichert: " + packFileName);
     view.setSaveActionEnabled(false);
@@ -287,15 +312,15 @@ std::string LanguagePack::keyElementsText() const
     for (const std::string& key : keys.items()) {
         if (key.empty())
             continue;
-        const std::size_t hash = THashedStringList::hashName(key);
+        const KeyRecordView record = recordView(key, THashedStringList::hashName(key));
         out += "<key ";
         attribute("id", key);
-        attribute(" encodeHTML", HtmlList.valueView(key, hash));
-        attribute(" preserveLinebreaks", BreakList.valueView(key, hash));
-        attribute(" unixNewline", UnixList.valueView(key, hash));
+        attribute(" encodeHTML", record.htmlFlag);
+        attribute(" preserveLinebreaks", record.breakFlag);
+        attribute(" unixNewline", record.unixFlag);
         out += '>';
-        element("value", ValueList.valueView(key, hash));
-        element("comment", CommentList.valueView(key, hash));
+        element("value", record.text);
+        element("comment", record.comment);
         out += "</key>";
     }
     return out;

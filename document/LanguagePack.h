@@ -2,6 +2,7 @@
 
 #include "Clock.h"
 #include "KeyList.h"
+#include "KeyRecord.h"
 #include "PackView.h"
 #include "THashedStringList.h"
 
@@ -56,6 +57,12 @@ public:
 
     // Empties the key list and the five per-key tables (the table objects stay).
     void clearKeys();
+
+    // The key's entries in the five tables, "" where a table has none.
+    KeyRecord record(std::string_view key) const;
+    // Sets the key's entries in the five tables by their rules: an empty text, comment or
+    // flag removes that entry, any other replaces it in place or appends it.
+    void setRecord(std::string_view key, const KeyRecord& record);
     // Info values into the info block's cells, and back.
     void infoValuesToBlock();
     void infoBlockToValues();
@@ -80,6 +87,7 @@ public:
     void resetTree();
 
 private:
+    KeyRecordView recordView(std::string_view key, std::size_t hash) const;
     std::string keyElementsText() const;
     void reserveFor(const pugi::xml_node& content);
 

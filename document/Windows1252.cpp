@@ -1,5 +1,7 @@
 #include "Windows1252.h"
 
+#include "LineBreaks.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -376,14 +378,14 @@ template <bool crLf> std::string_view decodeInTwoPasses(std::string_view utf8)
             if (cp == invalid) {
                 if (!crLf)
                     return bytes;
-                outBuffer = normalizeLineBreaks(bytes);
+                outBuffer = LineBreaks::normalize(bytes, LineBreaks::crLf);
                 return outBuffer;
             }
             *w++ = encodeCodePoint(cp);
-        } else if (crLf && (c == '\r' || c == '\n')) {
+        } else if (const std::size_t lineBreak = crLf ? LineBreaks::at(bytes, pos) : 0) {
             *w++ = '\r';
             *w++ = '\n';
-            pos += c == '\r' && pos + 1 < bytes.size() && bytes[pos + 1] == '\n' ? 2 : 1;
+            pos += lineBreak;
         } else {
             *w++ = c;
             ++pos;
@@ -416,14 +418,15 @@ template <bool crLf> std::string_view decodeDoubled(std::string_view utf8)
     for (std::size_t pos = 0; pos < utf8.size();) {
         const char c = utf8[pos];
         if (static_cast<unsigned char>(c) < 0x80) {
-            if (!crLf || (c != '\r' && c != '\n')) {
+            const std::size_t lineBreak = crLf ? LineBreaks::at(utf8, pos) : 0;
+            if (lineBreak == 0) {
                 *w++ = c;
                 ++pos;
                 continue;
             }
             *w++ = '\r';
             *w++ = '\n';
-            pos += c == '\r' && pos + 1 < utf8.size() && utf8[pos + 1] == '\n' ? 2 : 1;
+            pos += lineBreak;
             continue;
         }
         const unsigned lead = nextByte(pos);
@@ -464,25 +467,6 @@ std::string decodeText(std::string_view utf8)
 std::string_view decodeTextView(std::string_view utf8)
 {
     return decodeDoubled<true>(utf8);
-}
-
-std::string normalizeLineBreaks(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size() + text.size() / 16);
-    std::size_t run = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c != '\r' && c != '\n')
-            continue;
-        out.append(text.data() + run, i - run);
-        out += "\r\n";
-        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            ++i;
-        run = i + 1;
-    }
-    out.append(text.data() + run, text.size() - run);
-    return out;
 }
 
 std::string upperCase(std::string_view text)

@@ -39,9 +39,6 @@ std::string_view decodeTextView(std::string_view utf8);
 // by the UTF-8-in-8-bit encoding. For writers that convert and escape in one pass.
 std::string_view utf8Form(unsigned char byte, bool doubled);
 
-// Every line break (CR LF, lone CR, lone LF) made CR LF.
-std::string normalizeLineBreaks(std::string_view text);
-
 namespace detail {
 struct CaseTable
 {

@@ -9,7 +9,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <filesystem>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -377,76 +376,6 @@ void appendText(std::string& out, std::string_view text, bool doubled)
 void appendAttribute(std::string& out, std::string_view text)
 {
     appendEscaped(out, text, false, escapeTable.attribute);
-}
-
-void replaceFile(const std::string& path, const std::string& bytes)
-{
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    // A link stays a link: the file it points to is the one replaced.
-    fs::path target = fs::is_symlink(path, ec) ? fs::weakly_canonical(path, ec) : fs::path(path);
-    if (ec)
-        target = path;
-    const std::string targetName = target.string();
-
-    struct stat old
-    {
-    };
-    const bool exists = ::stat(targetName.c_str(), &old) == 0;
-    if (exists && S_ISDIR(old.st_mode))
-        fail(path, "kann nicht gespeichert werden. " + systemError(EISDIR));
-    // Read-only stays read-only even for root, as a direct write would be refused.
-    if (exists && (::access(targetName.c_str(), W_OK) != 0 || (old.st_mode & 0222) == 0))
-        fail(path, "kann nicht gespeichert werden. " + systemError(EACCES));
-
-    fs::path folder = target.parent_path();
-    if (folder.empty())
-        folder = ".";
-    // A hidden name beside the target, so the rename stays within one file system.
-    std::string hiddenName = target.filename().string();
-    hiddenName.insert(0, 1, '.');
-    hiddenName += ".XXXXXX";
-    std::string temp = (folder / hiddenName).string();
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        fail(path, "kann nicht gespeichert werden. " + systemError(errno));
-
-    auto abandon = [&](int error) {
-        ::close(fd);
-        ::unlink(temp.c_str());
-        fail(path, "kann nicht gespeichert werden. " + systemError(error));
-    };
-    for (std::size_t done = 0; done < bytes.size();) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            abandon(n < 0 ? errno : EIO);
-        done += static_cast<std::size_t>(n);
-    }
-    mode_t mode = old.st_mode & 07777;
-    if (!exists) {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    if (::fchmod(fd, mode) != 0)
-        abandon(errno);
-    if (exists && ::geteuid() == 0 && (old.st_uid != 0 || old.st_gid != 0) &&
-        ::fchown(fd, old.st_uid, old.st_gid) != 0)
-        abandon(errno);
-    if (::fsync(fd) != 0)
-        abandon(errno);
-    if (::close(fd) != 0) {
-        const int error = errno;
-        ::unlink(temp.c_str());
-        fail(path, "kann nicht gespeichert werden. " + systemError(error));
-    }
-    if (::rename(temp.c_str(), targetName.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(temp.c_str());
-        fail(path, "kann nicht gespeichert werden. " + systemError(error));
-    }
 }
 
 } // namespace XmlFile

@@ -29,9 +29,4 @@ std::string encodeFor(const pugi::xml_document& tree, std::string utf8);
 void appendText(std::string& out, std::string_view text, bool doubled);
 void appendAttribute(std::string& out, std::string_view text);
 
-// Replaces `path` with `bytes` through a temporary file in the same folder that is renamed
-// over the target, so the old file stays whole when anything fails. A replaced file keeps
-// its permissions; a target that may not be written is refused.
-void replaceFile(const std::string& path, const std::string& bytes);
-
 } // namespace XmlFile

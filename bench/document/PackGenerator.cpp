@@ -52,12 +52,8 @@ void generatePack(LanguagePack& pack, int keyCount)
         if (i % 4 == 0)
             text += "\r\n" + g.sentence(3 + static_cast<int>(g.pick(6)));
         pack.keys.appendUnsorted(key);
-        pack.ValueList.setValue(key, text);
-        if (i % 3 == 0)
-            pack.CommentList.setValue(key, g.sentence(5));
-        pack.HtmlList.setValue(key, i % 2 ? "1" : "0");
-        pack.BreakList.setValue(key, i % 5 ? "0" : "1");
-        pack.UnixList.setValue(key, i % 7 ? "0" : "1");
+        pack.setRecord(key, {text, i % 3 == 0 ? g.sentence(5) : std::string(), flagText(i % 2 != 0),
+                             flagText(i % 5 == 0), flagText(i % 7 == 0)});
     }
     pack.keys.sort();
 }

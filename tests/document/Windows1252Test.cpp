@@ -1,4 +1,5 @@
 #include "Windows1252.h"
+#include "LineBreaks.h"
 
 #include <gtest/gtest.h>
 
@@ -76,11 +77,13 @@ TEST(Windows1252, TextThatIsNotUtf8In8BitKeepsItsPlainForm)
     EXPECT_EQ(decodeUtf8In8Bit(toUtf8("\xE6\x97\xA5")), "?");
 }
 
-TEST(Windows1252, LineBreaksBecomeCrLf)
+TEST(LineBreaks, EveryKindOfLineBreakBecomesTheOneAskedFor)
 {
-    EXPECT_EQ(normalizeLineBreaks("a\nb\rc\r\nd\n\re"), "a\r\nb\r\nc\r\nd\r\n\r\ne");
-    EXPECT_EQ(normalizeLineBreaks("\r\r\n"), "\r\n\r\n");
-    EXPECT_EQ(normalizeLineBreaks(""), "");
+    using LineBreaks::normalize;
+    EXPECT_EQ(normalize("a\nb\rc\r\nd\n\re", LineBreaks::crLf), "a\r\nb\r\nc\r\nd\r\n\r\ne");
+    EXPECT_EQ(normalize("\r\r\n", LineBreaks::crLf), "\r\n\r\n");
+    EXPECT_EQ(normalize("a\r\nb\rc\nd\n\r", LineBreaks::lf), "a\nb\nc\nd\n\n");
+    EXPECT_EQ(normalize("", LineBreaks::lf), "");
 }
 
 TEST(Windows1252, CaseRulesCoverTheCodePageLetters)

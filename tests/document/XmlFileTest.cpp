@@ -1,5 +1,4 @@
 #include "XmlFile.h"
-#include "TempDir.h"
 
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
@@ -23,16 +22,6 @@ TEST(XmlFile, TreeWithoutDeclarationIsUtf8)
     pugi::xml_document tree;
     tree.load_string("<r>ä</r>");
     EXPECT_EQ(XmlFile::serialise(tree), "<r>ä</r>");
-}
-
-TEST(XmlFile, ReplaceCreatesNewFilesWithTheUsualPermissions)
-{
-    TempDir dir;
-    const mode_t old = umask(022);
-    XmlFile::replaceFile(dir.path("fresh.xml"), "<r/>");
-    umask(old);
-    EXPECT_EQ(TempDir::read(dir.path("fresh.xml")), "<r/>");
-    EXPECT_EQ(std::filesystem::status(dir.path("fresh.xml")).permissions(), std::filesystem::perms(0644));
 }
 
 } // namespace

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// How the program writes a whole file, packs and exported files alike: never over the old
+// file in place. The new content goes into a hidden temporary file in the target's folder,
+// is synced and then renamed over the target, so the target is at any time either the old
+// file or the whole new one.
+namespace SafeFile {
+
+// Replaces `path` with `bytes`. A replaced file keeps its permissions (and, for root, its
+// owner); a link stays a link and the file it points to is replaced. A target that may not
+// be written is refused, also for root. On any failure the temporary file is removed and
+// std::runtime_error is thrown with `failure` followed by a blank and the reason.
+void replace(const std::string& path, std::string_view bytes, const std::string& failure);
+
+} // namespace SafeFile
