@@ -1,13 +1,14 @@
 // Exports 100,000 keys through each plug-in library, loaded as Korvel loads it, and sets the
-// time against writing the same number of bytes with a single write.
+// time against writing the same number of bytes with a single write and with the safe replace
+// that every export goes through.
 
-#include "genericExportInterface.h"
+#include "PluginLibrary.h"
+#include "SafeFile.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -22,44 +23,9 @@ namespace {
 constexpr int keyCount = 100000;
 constexpr int rounds = 7;
 
-struct Plugin
-{
-    TExport_Init init;
-    TExport_setHashlistKeys setKeys;
-    TExport_setHashlistHTML setHtml;
-    TExport_setHashlistBreaks setBreaks;
-    TExport_setHashlistLinebreaks setLinebreaks;
-    TExport_setFileName setFileName;
-    TExport_startExport startExport;
-    TExport_Free free;
-};
-
-template <typename Function> Function bind(void* handle, const char* name)
-{
-    auto function = reinterpret_cast<Function>(dlsym(handle, name));
-    if (!function)
-        throw std::runtime_error(std::string("missing ") + name);
-    return function;
-}
-
-Plugin load(const std::string& path)
-{
-    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle)
-        throw std::runtime_error(dlerror());
-    return {bind<TExport_Init>(handle, "Export_Init"),
-            bind<TExport_setHashlistKeys>(handle, "Export_setHashlistKeys"),
-            bind<TExport_setHashlistHTML>(handle, "Export_setHashlistHTML"),
-            bind<TExport_setHashlistBreaks>(handle, "Export_setHashlistBreaks"),
-            bind<TExport_setHashlistLinebreaks>(handle, "Export_setHashlistLinebreaks"),
-            bind<TExport_setFileName>(handle, "Export_setFileName"),
-            bind<TExport_startExport>(handle, "Export_startExport"),
-            bind<TExport_Free>(handle, "Export_Free")};
-}
-
 struct Tables
 {
-    THashedStringList values, html, breaks, unix;
+    THashedStringList values, html, breaks, unixEnds;
 };
 
 // Mixed: three texts in four need escaping or conversion (umlauts, quotes, markup, CR LF,
@@ -86,7 +52,7 @@ Tables makeTables(bool mixed)
         tables.values.setValue(key, mixed ? mixedSamples[i % 4] : plainSamples[i % 4]);
         tables.html.setValue(key, mixed && i % 3 == 0 ? "1" : "0");
         tables.breaks.setValue(key, mixed && i % 4 == 0 ? "1" : "0");
-        tables.unix.setValue(key, mixed && i % 2 == 0 ? "1" : "0");
+        tables.unixEnds.setValue(key, mixed && i % 2 == 0 ? "1" : "0");
     }
     return tables;
 }
@@ -111,38 +77,35 @@ void writeOnce(const std::string& path, const std::string& bytes)
         throw std::runtime_error("write failed: " + path);
 }
 
-void measure(const char* label, const Plugin& plugin, const Tables& tables, const std::string& folder)
+void measure(const char* label, const ExportFunctions& plugin, const Tables& tables,
+             const std::string& folder)
 {
     const std::string target = folder + "/export." + label;
     const std::string plain = folder + "/single-write." + label;
+    const std::string replaced = folder + "/replaced." + label;
+
+    const double fullRun = bestSeconds(
+        [&] { runExport(plugin, tables.values, tables.html, tables.breaks, tables.unixEnds, target); });
 
     // A module holding the tables and the target, ready to export.
-    const auto prepare = [&] {
-        plugin.init();
-        plugin.setKeys(tables.values);
-        plugin.setHtml(tables.html);
-        plugin.setBreaks(tables.breaks);
-        plugin.setLinebreaks(tables.unix);
-        plugin.setFileName(target);
-    };
-    const double fullRun = bestSeconds([&] {
-        prepare();
-        plugin.startExport();
-        plugin.free();
-    });
-
-    prepare();
-    const double exportOnly = bestSeconds([&] { plugin.startExport(); });
-    plugin.free();
+    plugin.Export_Init();
+    plugin.Export_setHashlistKeys(tables.values);
+    plugin.Export_setHashlistHTML(tables.html);
+    plugin.Export_setHashlistBreaks(tables.breaks);
+    plugin.Export_setHashlistLinebreaks(tables.unixEnds);
+    plugin.Export_setFileName(target);
+    const double exportOnly = bestSeconds([&] { plugin.Export_startExport(); });
+    plugin.Export_Free();
 
     std::ifstream in(target, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const double singleWrite = bestSeconds([&] { writeOnce(plain, bytes); });
+    const double safeReplace = bestSeconds([&] { SafeFile::replace(replaced, bytes, "replace failed"); });
 
-    std::printf("%-4s %9zu bytes  startExport %7.2f ms  (%.1fx a single write of %.2f ms)  "
-                "whole run Init..Free %7.2f ms\n",
-                label, bytes.size(), exportOnly * 1e3, exportOnly / singleWrite, singleWrite * 1e3,
-                fullRun * 1e3);
+    std::printf("%-4s %9zu bytes  startExport %7.2f ms  (a single write %.2f ms, a safe replace %.2f ms: "
+                "%.1fx)  whole run Init..Free %7.2f ms\n",
+                label, bytes.size(), exportOnly * 1e3, singleWrite * 1e3, safeReplace * 1e3,
+                exportOnly / safeReplace, fullRun * 1e3);
 }
 
 } // namespace
@@ -157,8 +120,10 @@ int main(int argc, char** argv)
             throw std::runtime_error("mkdtemp failed");
         ownFolder = true;
     }
-    const Plugin varnex = load(std::string(KORVEL_PLUGIN_DIR) + "/Varnex.so");
-    const Plugin php = load(std::string(KORVEL_PLUGIN_DIR) + "/php.so");
+    const PluginLibrary varnexLibrary(std::string(KORVEL_PLUGIN_DIR) + "/Varnex.so");
+    const PluginLibrary phpLibrary(std::string(KORVEL_PLUGIN_DIR) + "/php.so");
+    const ExportFunctions& varnex = varnexLibrary.functions();
+    const ExportFunctions& php = phpLibrary.functions();
     std::printf("%d keys, best of %d rounds, files in %s\n", keyCount, rounds, folder.c_str());
     for (bool mixed : {true, false}) {
         const Tables tables = makeTables(mixed);

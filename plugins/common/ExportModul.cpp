@@ -1,14 +1,11 @@
 #include "ExportModul.h"
 
+#include "KeyRecord.h"
+#include "LineBreaks.h"
+#include "SafeFile.h"
 #include "Windows1252.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
 #include <filesystem>
-#include <stdexcept>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -19,12 +16,6 @@ std::string absolutePath(const std::string& name)
     std::error_code error;
     const std::filesystem::path path = std::filesystem::absolute(name, error);
     return (error ? std::filesystem::path(name) : path).lexically_normal().string();
-}
-
-[[noreturn]] void cannotCreate(const std::string& fileName, int error)
-{
-    throw std::runtime_error("Datei \"" + absolutePath(fileName) + "\" kann nicht erstellt werden. " +
-                             std::strerror(error));
 }
 
 } // namespace
@@ -98,25 +89,41 @@ void ExportModul::copyTable(const THashedStringList& source, THashedStringList& 
         target.setValue(source.nameAt(i), source.valueAt(i));
 }
 
-bool ExportModul::FlagReader::isOn(const std::string& key)
+namespace {
+
+// Reads one flag table for the keys in turn. Only the exact text "1" counts as on; an absent
+// key is off. The host fills its tables key by key, so the entry after the one found last is
+// usually the next key's and is tried before a lookup by name; a module's table holds each
+// name once, so an entry of that name is the key's entry.
+class FlagReader
 {
-    int i = next;
-    if (i >= flags.count() || !isKey(flags.nameAt(i), key)) {
-        i = flags.indexOfName(key);
-        if (i < 0)
-            return false;
+public:
+    explicit FlagReader(const THashedStringList& flags) : flags(flags) {}
+
+    bool isOn(const std::string& key)
+    {
+        int i = next;
+        if (i >= flags.count() || !isKey(flags.nameAt(i), key)) {
+            i = flags.indexOfName(key);
+            if (i < 0)
+                return false;
+        }
+        next = i + 1;
+        return isFlagOn(flags.valueAt(i));
     }
-    next = i + 1;
-    return flags.valueAt(i) == "1";
-}
 
-// The tables almost always spell a key alike, so the exact comparison settles most cases.
-bool ExportModul::FlagReader::isKey(const std::string& name, const std::string& key)
-{
-    return name == key || Windows1252::sameText(name, key);
-}
+private:
+    // The tables almost always spell a key alike, so the exact comparison settles most cases.
+    static bool isKey(const std::string& name, const std::string& key)
+    {
+        return name == key || Windows1252::sameText(name, key);
+    }
 
-bool ExportModul::hasEntityBytes(std::string_view text)
+    const THashedStringList& flags;
+    int next = 0;
+};
+
+bool hasEntityBytes(std::string_view text)
 {
     for (char c : text)
         if (c == '"' || c == '&' || c == '<' || c == '>' || static_cast<unsigned char>(c) >= 0x80)
@@ -124,41 +131,29 @@ bool ExportModul::hasEntityBytes(std::string_view text)
     return false;
 }
 
-std::string ExportModul::toUnixLineBreaks(std::string_view text)
+} // namespace
+
+void ExportModul::forEachEntry(const std::function<void(const Entry&)>& write) const
 {
-    std::string result;
-    result.reserve(text.size());
-    std::size_t run = 0;
-    for (std::size_t cr; (cr = text.find('\r', run)) != std::string_view::npos; run = cr + 1) {
-        result.append(text.data() + run, cr - run);
-        // The LF of a CR LF pair comes with the next run.
-        if (cr + 1 == text.size() || text[cr + 1] != '\n')
-            result += '\n';
+    FlagReader html(*htmlFlags);
+    FlagReader breaks(*breakFlags);
+    FlagReader unixEnds(*unixFlags);
+    Entry entry;
+    const int n = keys->count();
+    for (int i = 0; i < n; ++i) {
+        entry.key = keys->nameAt(i);
+        entry.text = keys->valueAt(i);
+        entry.html = html.isOn(entry.key);
+        entry.breaks = breaks.isOn(entry.key);
+        if (unixEnds.isOn(entry.key) && entry.text.find('\r') != std::string::npos)
+            entry.text = LineBreaks::normalize(entry.text, LineBreaks::lf);
+        if (entry.html && hasEntityBytes(entry.text))
+            entry.text = htmlEncoder->encodeEntities(entry.text);
+        write(entry);
     }
-    result.append(text.data() + run, text.size() - run);
-    return result;
 }
 
 void ExportModul::writeExportFile(std::string_view text) const
 {
-    // Root opens read-only files for writing as well; a target without any write permission
-    // is refused so that a read-only file stays untouched for everyone.
-    struct stat status
-    {
-    };
-    if (!fileName.empty() && ::stat(fileName.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
-        (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
-        cannotCreate(fileName, EACCES);
-
-    const int fd = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0)
-        cannotCreate(fileName, errno);
-    const ssize_t written = ::write(fd, text.data(), text.size());
-    const int writeError = written < 0 ? errno : ENOSPC;
-    const bool closed = ::close(fd) == 0;
-    const int closeError = errno;
-    if (written != static_cast<ssize_t>(text.size()))
-        cannotCreate(fileName, writeError);
-    if (!closed)
-        cannotCreate(fileName, closeError);
+    SafeFile::replace(fileName, text, "Datei \"" + absolutePath(fileName) + "\" kann nicht erstellt werden.");
 }

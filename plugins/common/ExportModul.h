@@ -5,6 +5,7 @@
 #include "genericExportInterface.h"
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -30,27 +31,19 @@ public:
     void destroy() override;
 
 protected:
-    // Reads one flag table for the keys in turn. Only the exact text "1" counts as on; an
-    // absent key is off. The host fills its tables key by key, so the entry after the one
-    // found last is usually the next key's and is tried before a lookup by name; a module's
-    // table holds each name once, so an entry of that name is the key's entry.
-    class FlagReader
+    // One entry of `keys` as a writer receives it: the key as it stands in the table, and
+    // its text after the steps that both formats take by the key's flags: with the UNIX flag
+    // every CR LF and lone CR made LF, then with the HTML flag every byte HTML-encoded.
+    struct Entry
     {
-    public:
-        explicit FlagReader(const THashedStringList& flags) : flags(flags) {}
-        bool isOn(const std::string& key);
-
-    private:
-        static bool isKey(const std::string& name, const std::string& key);
-
-        const THashedStringList& flags;
-        int next = 0;
+        std::string key;
+        std::string text;
+        bool html;
+        bool breaks;
     };
+    // Calls `write` for every entry of `keys`, in table order.
+    void forEachEntry(const std::function<void(const Entry&)>& write) const;
 
-    // CR LF and every lone CR made a single LF.
-    static std::string toUnixLineBreaks(std::string_view text);
-    // Whether encodeEntities would change the text.
-    static bool hasEntityBytes(std::string_view text);
     template <char... Bytes> static bool containsAnyOf(std::string_view text)
     {
         static constexpr auto wanted = [] {
@@ -63,7 +56,7 @@ protected:
                 return true;
         return false;
     }
-    // Creates fileName anew and writes the text with one write.
+    // Replaces fileName with the text, the old file staying whole if that fails.
     void writeExportFile(std::string_view text) const;
 
     std::unique_ptr<THashedStringList> keys;

@@ -42,31 +42,19 @@ void ExportModul_PHP::appendPhpString(std::string& out, std::string_view text) c
 void ExportModul_PHP::startExport()
 {
     std::string text = "<?php \n";
-    FlagReader html(*htmlFlags);
-    FlagReader breaks(*breakFlags);
-    FlagReader unixEnds(*unixFlags);
-    const int n = keys->count();
-    for (int i = 0; i < n; ++i) {
-        const std::string key = keys->nameAt(i);
-        std::string t = keys->valueAt(i);
-        const bool htmlOn = html.isOn(key);
-        const bool breaksOn = breaks.isOn(key);
-        if (unixEnds.isOn(key) && t.find('\r') != std::string::npos)
-            t = toUnixLineBreaks(t);
-        if (htmlOn && hasEntityBytes(t))
-            t = htmlEncoder->encodeEntities(t);
+    forEachEntry([this, &text](const Entry& entry) {
         text += "$translation[ \"";
-        appendPhpString(text, key);
+        appendPhpString(text, entry.key);
         text += "\" ] = \"";
-        if (htmlOn && breaksOn && containsAnyOf<'\r', '\n'>(t)) {
+        if (entry.html && entry.breaks && containsAnyOf<'\r', '\n'>(entry.text)) {
             std::string literal;
-            appendPhpString(literal, t);
+            appendPhpString(literal, entry.text);
             text += htmlEncoder->insertHtmlBreaks(literal);
         } else {
-            appendPhpString(text, t);
+            appendPhpString(text, entry.text);
         }
         text += "\";\n";
-    }
+    });
     text += "\n?>";
     writeExportFile(text);
 }

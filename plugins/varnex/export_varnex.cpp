@@ -43,24 +43,15 @@ void ExportModul_VARNEX::startExport()
             "\"Content-Type: text/plain; charset=iso_8859_1\\n\"\n"
             "\"Content-Transfer-Encoding: 8bit\\n\"\n"
             "\n";
-    FlagReader html(*htmlFlags);
-    FlagReader unixEnds(*unixFlags);
-    const int n = keys->count();
-    for (int i = 0; i < n; ++i) {
-        const std::string key = keys->nameAt(i);
+    forEachEntry([this, &text](const Entry& entry) {
         // The empty msgid is the catalogue's header.
-        if (key.empty())
-            continue;
-        std::string t = keys->valueAt(i);
-        if (unixEnds.isOn(key) && t.find('\r') != std::string::npos)
-            t = toUnixLineBreaks(t);
-        if (html.isOn(key) && hasEntityBytes(t))
-            t = htmlEncoder->encodeEntities(t);
+        if (entry.key.empty())
+            return;
         text += "msgid \"";
-        appendPoString(text, key);
+        appendPoString(text, entry.key);
         text += "\"\nmsgstr \"";
-        appendPoString(text, t);
+        appendPoString(text, entry.text);
         text += "\"\n\n";
-    }
+    });
     writeExportFile(text);
 }

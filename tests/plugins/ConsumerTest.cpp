@@ -1,4 +1,4 @@
-#include "PluginLibrary.h"
+#include "PluginTesting.h"
 #include "encoder.h"
 
 #include <gtest/gtest.h>

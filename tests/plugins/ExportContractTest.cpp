@@ -1,4 +1,5 @@
-#include "PluginLibrary.h"
+#include "FileSizeLimit.h"
+#include "PluginTesting.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +15,7 @@ namespace {
 struct PluginCase
 {
     const char* label;
-    const PluginLibrary& (*plugin)();
+    const ExportFunctions& (*plugin)();
     const char* extension;
     const char* filterMask;
     const char* nameWhileEmpty;
@@ -33,7 +34,7 @@ protected:
     void SetUp() override { plugin().Export_Free(); }
     void TearDown() override { plugin().Export_Free(); }
 
-    const PluginLibrary& plugin() const { return GetParam().plugin(); }
+    const ExportFunctions& plugin() const { return GetParam().plugin(); }
 
     // What the module in the slot writes, with its own path (which a PO header names) blanked.
     std::string exportedBytes(const std::string& name)
@@ -74,9 +75,9 @@ TEST_P(ExportContract, AnswersItsNameAndConstantsBeforeBetweenAndAfterInitAndFre
 {
     const PluginCase& c = GetParam();
     const auto expectAnswers = [&](const char* name) {
-        EXPECT_EQ(plugin().exportName(), name);
-        EXPECT_EQ(plugin().defaultExtension(), c.extension);
-        EXPECT_EQ(plugin().filterMask(), c.filterMask);
+        EXPECT_EQ(answerOf(plugin().Export_getExportName), name);
+        EXPECT_EQ(answerOf(plugin().Export_getDefaultExtension), c.extension);
+        EXPECT_EQ(answerOf(plugin().Export_getFilterMask), c.filterMask);
     };
     expectAnswers(c.nameWhileEmpty);
     plugin().Export_Init();
@@ -265,6 +266,24 @@ TEST_P(ExportContract, ExportOntoAReadOnlyFileFailsAndLeavesItUnchanged)
                   "Datei \"" + path + "\" kann nicht erstellt werden. " + std::strerror(EACCES));
     }
     EXPECT_EQ(readFile(path), "old content");
+}
+
+TEST_P(ExportContract, AnExportThatFailsHalfWayLeavesTheEarlierFileWhole)
+{
+    ExportTables tables;
+    for (int i = 0; i < 2000; ++i)
+        tables.add("key" + std::to_string(i), "a text long enough to fill several blocks of the file");
+    const std::string path = folder.path("earlier.out");
+    writeFile(path, "the earlier export");
+    plugin().Export_Init();
+    plugin().Export_setHashlistKeys(tables.valueList);
+    plugin().Export_setFileName(path);
+    {
+        const FileSizeLimit fullDisk(4096);
+        EXPECT_THROW(plugin().Export_startExport(), std::runtime_error);
+    }
+    EXPECT_EQ(readFile(path), "the earlier export");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(path.substr(0, path.rfind('/'))), {}), 1);
 }
 
 TEST_P(ExportContract, ErrorNamesTheAbsolutePathOfARelativeOrEmptyName)

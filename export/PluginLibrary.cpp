@@ -1,0 +1,89 @@
+#include "PluginLibrary.h"
+
+#include <dlfcn.h>
+#include <stdexcept>
+#include <utility>
+
+namespace {
+
+template <typename Function> void bind(void* handle, const char* name, Function& function)
+{
+    function = reinterpret_cast<Function>(::dlsym(handle, name));
+}
+
+std::string answer(void (*function)(std::string&))
+{
+    std::string text;
+    if (function)
+        function(text);
+    return text;
+}
+
+} // namespace
+
+std::string ExportFunctions::exportName() const
+{
+    return answer(Export_getExportName);
+}
+
+std::string ExportFunctions::defaultExtension() const
+{
+    return answer(Export_getDefaultExtension);
+}
+
+std::string ExportFunctions::filterMask() const
+{
+    return answer(Export_getFilterMask);
+}
+
+PluginLibrary::PluginLibrary(const std::string& path) : handle(::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL))
+{
+    if (!handle) {
+        const char* error = ::dlerror();
+        throw std::runtime_error(error ? error : "Plugin \"" + path + "\" kann nicht geladen werden.");
+    }
+    bind(handle, "Export_Init", bound.Export_Init);
+    bind(handle, "Export_setHashlistKeys", bound.Export_setHashlistKeys);
+    bind(handle, "Export_setHashlistHTML", bound.Export_setHashlistHTML);
+    bind(handle, "Export_setHashlistBreaks", bound.Export_setHashlistBreaks);
+    bind(handle, "Export_setHashlistLinebreaks", bound.Export_setHashlistLinebreaks);
+    bind(handle, "Export_setFileName", bound.Export_setFileName);
+    bind(handle, "Export_startExport", bound.Export_startExport);
+    bind(handle, "Export_Free", bound.Export_Free);
+    bind(handle, "Export_getDefaultExtension", bound.Export_getDefaultExtension);
+    bind(handle, "Export_getFilterMask", bound.Export_getFilterMask);
+    bind(handle, "Export_getExportName", bound.Export_getExportName);
+}
+
+PluginLibrary::~PluginLibrary()
+{
+    if (handle)
+        ::dlclose(handle);
+}
+
+PluginLibrary::PluginLibrary(PluginLibrary&& other) noexcept
+    : handle(std::exchange(other.handle, nullptr)), bound(other.bound)
+{
+}
+
+void runExport(const ExportFunctions& plugin, const THashedStringList& values, const THashedStringList& html,
+               const THashedStringList& breaks, const THashedStringList& unixEnds,
+               const std::string& fileName)
+{
+    if (plugin.Export_Init)
+        plugin.Export_Init();
+    if (plugin.Export_setHashlistKeys)
+        plugin.Export_setHashlistKeys(values);
+    if (plugin.Export_setHashlistHTML)
+        plugin.Export_setHashlistHTML(html);
+    if (plugin.Export_setHashlistBreaks)
+        plugin.Export_setHashlistBreaks(breaks);
+    if (plugin.Export_setHashlistLinebreaks)
+        plugin.Export_setHashlistLinebreaks(unixEnds);
+    if (plugin.Export_setFileName)
+        plugin.Export_setFileName(fileName);
+    if (plugin.Export_startExport)
+        plugin.Export_startExport();
+    if (plugin.Export_Free)
+        plugin.Export_Free();
+}
