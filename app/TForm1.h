@@ -27,9 +27,10 @@ class TKeyField;
 class UserDialogs;
 
 // The main window. It owns the open language pack and shows its key list and info values
-// without copying them; every operation of the program is one of its handlers. The handlers
-// live beside their subsystem: start-up, layout, actions and the about box in app/, editing
-// in editor/, the document lifecycle in document/.
+// without copying them; every operation of the program is one of its handlers, in one file
+// per subsystem: TForm1.cpp (start-up), TForm1Layout.cpp, TForm1Actions.cpp,
+// TForm1Editing.cpp and TForm1Lifecycle.cpp. What a handler needs that has no window lives
+// below app/: in the document core, the export host and the editing widgets.
 class TForm1 : public QMainWindow, public PackView
 {
     Q_OBJECT
@@ -151,8 +152,7 @@ private:
     // Editing helpers.
     std::string currentKey() const;
     void memoEdited(QPlainTextEdit* memo, void (TForm1::*rule)());
-    void showFlag(QCheckBox* box, const THashedStringList& table, const std::string& key);
-    static const char* flagOf(const QCheckBox* box);
+    void showFlag(QCheckBox* box, std::string_view flag);
     void setStatus(const std::string& text);
     // The info block shows the document's cells again.
     void showInfoBlock();

@@ -31,15 +31,15 @@ void TForm1::connectEditing()
 
 void TForm1::lpKeyChange()
 {
-    const std::string key = currentKey();
-    WidgetText::setMemoText(lpValue, WidgetText::memoFromDocument(pack.ValueList.value(key)));
-    WidgetText::setMemoText(lpComment, WidgetText::memoFromDocument(pack.CommentList.value(key)));
+    const KeyRecord record = pack.record(currentKey());
+    WidgetText::setMemoText(lpValue, WidgetText::memoFromDocument(record.text));
+    WidgetText::setMemoText(lpComment, WidgetText::memoFromDocument(record.comment));
     htmlCheckbox->setChecked(false);
     breakCheckbox->setChecked(false);
     unixCheckBox->setChecked(false);
-    showFlag(htmlCheckbox, pack.HtmlList, key);
-    showFlag(breakCheckbox, pack.BreakList, key);
-    showFlag(unixCheckBox, pack.UnixList, key);
+    showFlag(htmlCheckbox, record.htmlFlag);
+    showFlag(breakCheckbox, record.breakFlag);
+    showFlag(unixCheckBox, record.unixFlag);
     submitAction->setEnabled(false);
     resetAction->setEnabled(false);
     setStatus("Übersetzung geladen (" + pack.packFileName + ")");
@@ -47,11 +47,10 @@ void TForm1::lpKeyChange()
 
 void TForm1::submitActionExecute()
 {
-    pack.ValueList.setValue(currentKey(), WidgetText::memoToDocument(WidgetText::memoText(lpValue)));
-    pack.CommentList.setValue(currentKey(), WidgetText::memoToDocument(WidgetText::memoText(lpComment)));
-    pack.HtmlList.setValue(currentKey(), flagOf(htmlCheckbox));
-    pack.BreakList.setValue(currentKey(), flagOf(breakCheckbox));
-    pack.UnixList.setValue(currentKey(), flagOf(unixCheckBox));
+    pack.setRecord(currentKey(), {WidgetText::memoToDocument(WidgetText::memoText(lpValue)),
+                                  WidgetText::memoToDocument(WidgetText::memoText(lpComment)),
+                                  flagText(htmlCheckbox->isChecked()), flagText(breakCheckbox->isChecked()),
+                                  flagText(unixCheckBox->isChecked())});
     submitAction->setEnabled(false);
     resetAction->setEnabled(false);
     saveAction->setEnabled(true);
@@ -63,9 +62,9 @@ void TForm1::submitActionExecute()
 
 void TForm1::resetActionExecute()
 {
-    const std::string key = currentKey();
-    WidgetText::setMemoText(lpValue, WidgetText::memoFromDocument(pack.ValueList.value(key)));
-    WidgetText::setMemoText(lpComment, WidgetText::memoFromDocument(pack.CommentList.value(key)));
+    const KeyRecord record = pack.record(currentKey());
+    WidgetText::setMemoText(lpValue, WidgetText::memoFromDocument(record.text));
+    WidgetText::setMemoText(lpComment, WidgetText::memoFromDocument(record.comment));
     resetAction->setEnabled(false);
     submitAction->setEnabled(false);
 }
@@ -141,13 +140,8 @@ void TForm1::memoEdited(QPlainTextEdit* memo, void (TForm1::*rule)())
     run(rule);
 }
 
-void TForm1::showFlag(QCheckBox* box, const THashedStringList& table, const std::string& key)
+void TForm1::showFlag(QCheckBox* box, std::string_view flag)
 {
-    if (table.value(key) == "1")
+    if (isFlagOn(flag))
         box->setChecked(true);
-}
-
-const char* TForm1::flagOf(const QCheckBox* box)
-{
-    return box->isChecked() ? "1" : "0";
 }

@@ -1,5 +1,6 @@
 #include "WidgetText.h"
 
+#include "LineBreaks.h"
 #include "Windows1252.h"
 
 #include <QLineEdit>
@@ -44,17 +45,12 @@ std::string toDocument(const QString& text)
 
 QString memoFromDocument(std::string_view text)
 {
-    QString widget = fromDocument(text);
-    widget.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    widget.replace('\r', '\n');
-    return widget;
+    return fromDocument(LineBreaks::normalize(text, LineBreaks::lf));
 }
 
 std::string memoToDocument(const QString& text)
 {
-    QString document = text;
-    document.replace('\n', QStringLiteral("\r\n"));
-    return toDocument(document);
+    return LineBreaks::normalize(toDocument(text), LineBreaks::crLf);
 }
 
 QString representableOnly(const QString& text)

@@ -1,0 +1,205 @@
+#include "TForm1.h"
+
+#include "TKeyField.h"
+#include "UserDialogs.h"
+#include "Windows1252.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QSignalBlocker>
+#include <QTabWidget>
+
+namespace {
+
+// Runs `done` when the scope ends, also when reading a pack throws half way.
+template <typename F> class AtScopeEnd
+{
+public:
+    explicit AtScopeEnd(F f) : done(std::move(f)) {}
+    ~AtScopeEnd() { done(); }
+    AtScopeEnd(const AtScopeEnd&) = delete;
+    AtScopeEnd& operator=(const AtScopeEnd&) = delete;
+
+private:
+    F done;
+};
+
+bool fileExists(const std::string& path)
+{
+    const QFileInfo info(QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size())));
+    return info.exists() && !info.isDir();
+}
+
+} // namespace
+
+void TForm1::connectLifecycle()
+{
+    runOn(loadAction, &TForm1::loadActionExecute);
+    runOn(newFile, &TForm1::newFileExecute);
+    runOn(saveAction, &TForm1::saveActionExecute);
+    runOn(saveasAction, &TForm1::saveasActionExecute);
+    runOn(closeAction, &TForm1::closeActionExecute);
+    runOn(exitAction, &TForm1::exitActionExecute);
+}
+
+void TForm1::loadActionExecute()
+{
+    if (!unsavedChangesQuestion())
+        return;
+    if (!dialogs.openFile(openDialog))
+        return;
+    emptyKeysAndFields();
+    {
+        const AtScopeEnd shown([this] {
+            lpKey->keysReset();
+            showInfoBlock();
+        });
+        pack.readPack(openDialog.fileName);
+    }
+    lpKey->setItemIndex(pack.keys.empty() ? -1 : 0);
+    setDocumentActions(true);
+    saveAction->setEnabled(false);
+    lpKeyChange();
+    setStatus("Languagepack geladen: " + pack.packFileName);
+    pack.isSaved = true;
+    pack.isModified = false;
+}
+
+void TForm1::newFileExecute()
+{
+    if (!unsavedChangesQuestion())
+        return;
+    pack.packProject = "Unnamed";
+    pack.packName = "Package";
+    pack.packLang = "Lang";
+    pack.packVersion = "1.0.0";
+    pack.packDate = formatPackDate(pack.clock());
+    pack.infoValuesToBlock();
+    showInfoBlock();
+    SaveDialog1.fileName.clear();
+    pack.packFileName.clear();
+    pack.clearKeys();
+    lpKey->keysReset();
+    pack.loadNewDocumentTree();
+    setDocumentActions(true);
+    lpKeyChange();
+    setStatus("Neues Languagepack erstellt");
+    pageControl->setCurrentWidget(TabSheet2);
+    pack.isSaved = false;
+    pack.isModified = true;
+}
+
+void TForm1::saveActionExecute()
+{
+    submitActionExecute();
+    if (pack.xmlFileName().empty()) {
+        saveasActionExecute();
+        return;
+    }
+    pack.packVersion = bumpVersion(pack.packVersion);
+    pack.infoBlock[rowVersion] = pack.packVersion;
+    showInfoBlock();
+    pack.writePack(pack.xmlFileName(), *this);
+}
+
+void TForm1::saveasActionExecute()
+{
+    SaveDialog1.title = "Speichern als...";
+    SaveDialog1.filter = "XML-Languagepack (*.xml)|*.xml";
+    submitActionExecute();
+    pack.infoBlockToValues();
+    SaveDialog1.fileName =
+        !pack.xmlFileName().empty()
+            ? pack.xmlFileName()
+            : Windows1252::toUtf8(pack.packProject + "_" + pack.packName + "_" + pack.packLang + ".xml");
+    if (!dialogs.saveFile(SaveDialog1))
+        return;
+    if (fileExists(SaveDialog1.fileName) &&
+        !dialogs.confirmation("Diese Datei existiert bereits. Soll die Datei überschrieben werden?"))
+        return;
+    pack.writePack(SaveDialog1.fileName, *this);
+}
+
+void TForm1::closeActionExecute()
+{
+    if (!unsavedChangesQuestion())
+        return;
+    emptyKeysAndFields();
+    lpKey->keysReset();
+    pack.resetTree();
+    pack.clearInfo();
+    showInfoBlock();
+    SaveDialog1.fileName.clear();
+    pack.packFileName.clear();
+    setDocumentActions(false);
+    lpKeyChange();
+    setStatus("Kein Languagepack geladen");
+    pack.isSaved = true;
+    pack.isModified = false;
+}
+
+void TForm1::exitActionExecute()
+{
+    if (!unsavedChangesQuestion())
+        return;
+    exitAnswered = true;
+    close();
+    exitAnswered = false;
+}
+
+void TForm1::FormCloseQuery(bool& CanClose)
+{
+    CanClose = exitAnswered || unsavedChangesQuestion();
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    bool CanClose = false;
+    run([this, &CanClose] { FormCloseQuery(CanClose); });
+    if (CanClose)
+        event->accept();
+    else
+        event->ignore();
+}
+
+// Asked before the document is replaced or the program ends; false stops the operation.
+// A "Ja" whose save does not leave the document saved (cancelled, refused or failed) stops
+// it too, so the changes are never thrown away unasked.
+bool TForm1::unsavedChangesQuestion()
+{
+    if (!pack.isModified || pack.isSaved)
+        return true;
+    switch (dialogs.warning("Languagepack nicht gespeichert! Jetzt speichern?")) {
+    case UserDialogs::Answer::Ja:
+        saveActionExecute();
+        return pack.isSaved;
+    case UserDialogs::Answer::Nein:
+        return true;
+    case UserDialogs::Answer::Abbrechen:
+        break;
+    }
+    return false;
+}
+
+// The key list, the tables and both memos. The memos are emptied without their change
+// rules: the status line and the actions only change once the operation has succeeded.
+void TForm1::emptyKeysAndFields()
+{
+    pack.clearKeys();
+    lpKey->keysReset();
+    const QSignalBlocker valueQuiet(lpValue);
+    const QSignalBlocker commentQuiet(lpComment);
+    lpValue->clear();
+    lpComment->clear();
+}
+
+void TForm1::setDocumentActions(bool documentOpen)
+{
+    submitAction->setEnabled(false);
+    resetAction->setEnabled(false);
+    for (QAction* action :
+         {exportAction, newAction, renameAction, dropAction, toggleWW, saveAction, saveasAction, closeAction})
+        action->setEnabled(documentOpen);
+}
