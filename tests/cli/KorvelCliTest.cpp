@@ -5,6 +5,10 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <filesystem>
+#include <set>
+#include <sstream>
+
 namespace {
 
 const std::string cli = KORVEL_CLI;
@@ -92,6 +96,96 @@ TEST(KorvelCli, WrongUsageExitsTwoWithAUsageText)
         EXPECT_EQ(r.exitCode, 2) << arguments;
         EXPECT_FALSE(r.out.empty()) << arguments;
     }
+}
+
+std::set<std::string> lines(const std::string& text)
+{
+    std::set<std::string> result;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        result.insert(line);
+    return result;
+}
+
+// The plug-ins beside the program file, in the build tree's bin/Plugins.
+const std::set<std::string> suppliedPlugins = {"Varnex\tVarnex.so", "PHP\tphp.so"};
+
+TEST(KorvelCli, PluginsListsEachPluginsNameAndFile)
+{
+    const ProcessResult r = korvelCli("plugins");
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(lines(r.out), suppliedPlugins);
+}
+
+// The name in any letter case; the file gets the absolute path, as from the save dialog.
+TEST(KorvelCli, ExportFindsThePluginWithoutRegardToCaseAndNamesTheAbsolutePath)
+{
+    TempDir dir;
+    const std::string pack = shellQuote(examples + "/shop_frontend_de.xml");
+    const ProcessResult po = runCommand("cd " + shellQuote(dir.root.string()) + " && " + shellQuote(cli) +
+                                        " export " + pack + " --plugin VARNEX --output ./sub/../de.po");
+    EXPECT_EQ(po.exitCode, 0);
+    EXPECT_NE(
+        TempDir::read(dir.path("de.po")).find("\"Project-Id-Version: " + dir.path("de.po") + " 1.0\\n\"\n"),
+        std::string::npos);
+    ASSERT_EQ(
+        korvelCli("export " + pack + " --plugin php --output " + shellQuote(dir.path("de.php"))).exitCode, 0);
+    EXPECT_TRUE(TempDir::read(dir.path("de.php")).starts_with("<?php \n$translation[ \"cart.empty\" ] = "));
+}
+
+TEST(KorvelCli, ExportWithAnUnknownPluginExitsTwoNamingThePluginsFound)
+{
+    TempDir dir;
+    const ProcessResult r = korvelCli("export " + shellQuote(examples + "/shop_frontend_de.xml") +
+                                          " --plugin Varnex.so --output " + shellQuote(dir.path("x.po")),
+                                      true);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.out.find("Varnex"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("PHP"), std::string::npos) << r.out;
+    EXPECT_FALSE(std::filesystem::exists(dir.path("x.po")));
+}
+
+TEST(KorvelCli, ExportFailureExitsOneWithTheMessage)
+{
+    TempDir dir;
+    const ProcessResult r = korvelCli("export " + shellQuote(examples + "/shop_frontend_de.xml") +
+                                          " --plugin Varnex --output " + shellQuote(dir.path("no/de.po")),
+                                      true);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(
+        r.out.starts_with("korvel-cli: Datei \"" + dir.path("no/de.po") + "\" kann nicht erstellt werden."))
+        << r.out;
+}
+
+// A link elsewhere leads to the real file's folder; a Plugins folder in the current
+// directory is never searched.
+TEST(KorvelCli, StartedThroughALinkItFindsThePluginsBesideTheRealFileOnly)
+{
+    TempDir dir;
+    std::filesystem::create_symlink(cli, dir.path("korvel-cli"));
+    std::filesystem::create_directory(dir.path("Plugins"));
+    std::filesystem::copy_file(std::filesystem::path(cli).parent_path() / "Plugins/php.so",
+                               dir.path("Plugins/Other.so"));
+    const ProcessResult r = runCommand("cd " + shellQuote(dir.root.string()) + " && ./korvel-cli plugins");
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(lines(r.out), suppliedPlugins);
+}
+
+TEST(KorvelCli, InstalledThroughTheLinkInBinItFindsTheInstalledPlugins)
+{
+    TempDir dir;
+    const std::string prefix = dir.path("prefix");
+    ASSERT_EQ(runCommand(shellQuote(CMAKE_COMMAND) + " --install " + shellQuote(KORVEL_BUILD_DIR) +
+                         " --prefix " + shellQuote(prefix) + " >/dev/null")
+                  .exitCode,
+              0);
+    const std::string installed = shellQuote(prefix + "/bin/korvel-cli");
+    EXPECT_EQ(lines(runCommand(installed + " plugins").out), suppliedPlugins);
+    EXPECT_EQ(runCommand(installed + " export " + shellQuote(examples + "/shop_frontend_de.xml") +
+                         " --plugin varnex --output " + shellQuote(dir.path("de.po")))
+                  .exitCode,
+              0);
+    EXPECT_TRUE(TempDir::read(dir.path("de.po")).starts_with("msgid \"\"\nmsgstr \"\"\n"));
 }
 
 } // namespace
