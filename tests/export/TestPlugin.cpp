@@ -1,113 +1,83 @@
-// A plug-in for the tests of the export host, built several times with different
-// definitions: TEST_PLUGIN_NAME (without it there is no Export_getExportName),
-// TEST_PLUGIN_SPARSE (only Init, the texts' setter, setFileName, startExport, Free and the
-// name), TEST_PLUGIN_THROWS_IN_START and TEST_PLUGIN_THROWS_IN_NAME. It notes every call;
-// TestPlugin_takeCalls hands the notes over. Its export writes the name and the number of
-// texts to the file.
+// A plug-in for the tests of the export host, built several times: TEST_PLUGIN_NAME (none: no
+// Export_getExportName), TEST_PLUGIN_SPARSE (no extension, filter and flag setters),
+// TEST_PLUGIN_THROWS_IN_START, TEST_PLUGIN_THROWS_IN_NAME. It notes every call, handed over by
+// TestPlugin_takeCalls; its export writes its name and the number of texts.
 #include "genericExportInterface.h"
 
 #include <fstream>
 #include <stdexcept>
-#include <string>
+#include <utility>
 
 namespace {
-
-std::string calls;
-bool initialised = false;
+std::string calls, target;
 int texts = 0;
-std::string target;
-
-void note(const std::string& call)
-{
-    calls += call + ";";
-}
-
 #ifdef TEST_PLUGIN_NAME
-const char* const name = TEST_PLUGIN_NAME;
+const std::string name = TEST_PLUGIN_NAME;
 #else
-const char* const name = "";
+const std::string name;
 #endif
-
 } // namespace
 
 extern "C" KORVEL_EXPORT_FUNCTION void TestPlugin_takeCalls(std::string& answer)
 {
-    answer = calls;
-    calls.clear();
+    answer = std::exchange(calls, "");
 }
+
+#define NOTED_SETTER(function, note)                                                                         \
+    void function(const THashedStringList& list)                                                             \
+    {                                                                                                        \
+        calls += note " " + std::to_string(list.count()) + ";";                                              \
+    }
+#define NOTED_ANSWER(function, note, text)                                                                   \
+    void function(std::string& answer)                                                                       \
+    {                                                                                                        \
+        calls += note ";";                                                                                   \
+        answer = text;                                                                                       \
+    }
 
 void Export_Init()
 {
-    note("Init");
-    initialised = true;
-    texts = 0;
-    target.clear();
+    calls += "Init;";
 }
 
 void Export_setHashlistKeys(const THashedStringList& list)
 {
-    note("Keys " + std::to_string(list.count()));
+    calls += "Keys " + std::to_string(list.count()) + ";";
     texts = list.count();
 }
 
 #ifndef TEST_PLUGIN_SPARSE
-void Export_setHashlistHTML(const THashedStringList& list)
-{
-    note("HTML " + std::to_string(list.count()));
-}
-
-void Export_setHashlistBreaks(const THashedStringList& list)
-{
-    note("Breaks " + std::to_string(list.count()));
-}
-
-void Export_setHashlistLinebreaks(const THashedStringList& list)
-{
-    note("Linebreaks " + std::to_string(list.count()));
-}
-
-void Export_getDefaultExtension(std::string& answer)
-{
-    note("Extension");
-    answer = "rec";
-}
-
-void Export_getFilterMask(std::string& answer)
-{
-    note("Filter");
-    answer = "Test-Dateien (*.rec)|*.rec";
-}
+NOTED_SETTER(Export_setHashlistHTML, "HTML")
+NOTED_SETTER(Export_setHashlistBreaks, "Breaks")
+NOTED_SETTER(Export_setHashlistLinebreaks, "Linebreaks")
+NOTED_ANSWER(Export_getDefaultExtension, "Extension", "rec")
+NOTED_ANSWER(Export_getFilterMask, "Filter", "Test-Dateien (*.rec)|*.rec")
 #endif
 
 void Export_setFileName(const std::string& fileName)
 {
-    note("FileName " + fileName);
+    calls += "FileName " + fileName + ";";
     target = fileName;
 }
 
 void Export_startExport()
 {
-    note("Start");
+    calls += "Start;";
 #ifdef TEST_PLUGIN_THROWS_IN_START
-    throw std::runtime_error(std::string(name) + ": Export fehlgeschlagen");
+    throw std::runtime_error(name + ": Export fehlgeschlagen");
 #endif
-    if (initialised)
-        std::ofstream(target, std::ios::binary) << name << ' ' << texts << '\n';
+    std::ofstream(target, std::ios::binary) << name << ' ' << texts << '\n';
 }
 
 void Export_Free()
 {
-    note("Free");
-    initialised = false;
+    calls += "Free;";
 }
 
 #ifdef TEST_PLUGIN_NAME
-void Export_getExportName(std::string& answer)
-{
-    note("Name");
 #ifdef TEST_PLUGIN_THROWS_IN_NAME
-    throw std::runtime_error("kein Name");
+NOTED_ANSWER(Export_getExportName, "Name", (throw std::runtime_error("kein Name"), name))
+#else
+NOTED_ANSWER(Export_getExportName, "Name", name)
 #endif
-    answer = name;
-}
 #endif
