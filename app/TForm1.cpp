@@ -33,6 +33,7 @@ TForm1::TForm1(UserDialogs& dialogs, const QString& programFolder, QWidget* pare
     connectHandlers();
     connectEditing();
     connectLifecycle();
+    connectExport();
     resize(669, 651);
     setMinimumSize(658, 460);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -41,6 +42,7 @@ TForm1::TForm1(UserDialogs& dialogs, const QString& programFolder, QWidget* pare
     // The six tables exist (members of the document and the window) and are empty.
     AboutBox = new TAboutBox(this);
     AboutBox->hide();
+    scanForPlugins();
     saveAction->setEnabled(false);
     saveasAction->setEnabled(false);
     closeAction->setEnabled(false);

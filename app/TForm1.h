@@ -72,6 +72,11 @@ public:
     void nextActionExecute();
     void prevActionExecute();
 
+    // Export host.
+    void scanForPlugins();
+    void exportActionExecute();
+    void exportModulesDblClick();
+
     UserDialogs& dialogs;
     const QString programFolder;
 
@@ -138,6 +143,7 @@ private:
     void connectHandlers();
     void connectEditing();
     void connectLifecycle();
+    void connectExport();
 
     // The one guard: an exception ends the handler and is shown in an error box.
     void run(void (TForm1::*handler)());

@@ -1,3 +1,4 @@
+#include "ExportHost.h"
 #include "QtUserDialogs.h"
 #include "TForm1.h"
 
@@ -18,7 +19,7 @@ int main(int argc, char* argv[])
                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtGerman);
     QtUserDialogs dialogs;
-    TForm1 Form1(dialogs, QCoreApplication::applicationDirPath());
+    TForm1 Form1(dialogs, QString::fromStdString(programFolder()));
     dialogs.setParentWindow(&Form1);
     Form1.show();
     return application.exec();

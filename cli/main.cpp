@@ -1,4 +1,5 @@
-// korvel-cli: the language-pack document without a window.
+// korvel-cli: the language-pack document and its export without a window.
+#include "ExportHost.h"
 #include "LanguagePack.h"
 #include "Windows1252.h"
 
@@ -6,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include <exception>
+#include <filesystem>
 #include <iostream>
 
 namespace {
@@ -64,6 +66,46 @@ void resavePack(const std::string& in, const std::string& out)
     pack.writePack(out, view);
 }
 
+// The plug-ins beside the program file, as the window lists them: one line each, its name
+// and its file.
+void listPlugins()
+{
+    for (const FoundPlugin& plugin : findPlugins(programFolder()))
+        std::cout << Windows1252::toUtf8(plugin.exportName) << '\t' << plugin.fileName << '\n';
+}
+
+// The window's export run without the dialog: the plug-in is found by its name the way the
+// window's plug-in list finds it, and gets the absolute path that the save dialog would
+// confirm, so both write the same bytes. Returns the exit code; 2 for a name no plug-in has.
+int exportPack(const std::string& file, const std::string& pluginName, const std::string& output)
+{
+    const std::string folder = programFolder();
+    const std::vector<FoundPlugin> found = findPlugins(folder);
+    THashedStringList PluginList;
+    bool known = false;
+    const std::string exportName = Windows1252::fromUtf8(pluginName);
+    for (const FoundPlugin& plugin : found) {
+        PluginList.setValue(plugin.exportName, plugin.fileName);
+        known = known || Windows1252::sameText(plugin.exportName, exportName);
+    }
+    if (!known) {
+        std::cerr << "korvel-cli: Export-Modul \"" << pluginName << "\" nicht gefunden. Vorhanden:";
+        for (const FoundPlugin& plugin : found)
+            std::cerr << (&plugin == &found.front() ? " " : ", ") << Windows1252::toUtf8(plugin.exportName);
+        std::cerr << (found.empty() ? " keine\n" : "\n");
+        return 2;
+    }
+    LanguagePack pack;
+    pack.readPack(file);
+    const std::optional<PluginLibrary> plugin =
+        PluginLibrary::tryLoad(pluginPath(folder, PluginList.value(exportName)));
+    if (!plugin)
+        throw std::runtime_error("Oops: Fehler beim Laden des Plugins... :(");
+    const std::string target = std::filesystem::absolute(output).lexically_normal().string();
+    runExport(plugin->functions(), pack.ValueList, pack.HtmlList, pack.BreakList, pack.UnixList, target);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -80,6 +122,17 @@ int main(int argc, char** argv)
     resave->add_option("IN", resaveIn, "The language pack to read")->required();
     resave->add_option("OUT", resaveOut, "Where to write it")->required();
 
+    std::string exportFile, exportPlugin, exportOutput;
+    CLI::App* exportCommand = app.add_subcommand(
+        "export", "Export a pack through a plug-in, as the window's \"Export starten\" does");
+    exportCommand->add_option("FILE", exportFile, "The language pack")->required();
+    exportCommand->add_option("--plugin", exportPlugin, "The plug-in's name as listed, in any letter case")
+        ->required();
+    exportCommand->add_option("--output", exportOutput, "The file to write (replaced without a question)")
+        ->required();
+
+    CLI::App* plugins = app.add_subcommand("plugins", "List the plug-ins beside the program: name and file");
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -94,6 +147,10 @@ int main(int argc, char** argv)
             dumpPack(dumpFile);
         else if (*resave)
             resavePack(resaveIn, resaveOut);
+        else if (*exportCommand)
+            return exportPack(exportFile, exportPlugin, exportOutput);
+        else if (*plugins)
+            listPlugins();
     } catch (const std::exception& e) {
         std::cerr << "korvel-cli: " << e.what() << '\n';
         return 1;

@@ -36,12 +36,29 @@ std::string ExportFunctions::filterMask() const
     return answer(Export_getFilterMask);
 }
 
-PluginLibrary::PluginLibrary(const std::string& path) : handle(::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL))
+PluginLibrary::PluginLibrary(const std::string& path)
+    : PluginLibrary(::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL))
 {
     if (!handle) {
         const char* error = ::dlerror();
         throw std::runtime_error(error ? error : "Plugin \"" + path + "\" kann nicht geladen werden.");
     }
+}
+
+std::optional<PluginLibrary> PluginLibrary::tryLoad(const std::string& path)
+{
+    void* loaded = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!loaded) {
+        ::dlerror();
+        return std::nullopt;
+    }
+    return PluginLibrary(loaded);
+}
+
+PluginLibrary::PluginLibrary(void* loaded) : handle(loaded)
+{
+    if (!handle)
+        return;
     bind(handle, "Export_Init", bound.Export_Init);
     bind(handle, "Export_setHashlistKeys", bound.Export_setHashlistKeys);
     bind(handle, "Export_setHashlistHTML", bound.Export_setHashlistHTML);
@@ -66,9 +83,11 @@ PluginLibrary::PluginLibrary(PluginLibrary&& other) noexcept
 {
 }
 
-void runExport(const ExportFunctions& plugin, const THashedStringList& values, const THashedStringList& html,
-               const THashedStringList& breaks, const THashedStringList& unixEnds,
-               const std::string& fileName)
+namespace {
+
+void exportUntilFree(const ExportFunctions& plugin, const THashedStringList& values,
+                     const THashedStringList& html, const THashedStringList& breaks,
+                     const THashedStringList& unixEnds, const std::string& fileName)
 {
     if (plugin.Export_Init)
         plugin.Export_Init();
@@ -84,6 +103,23 @@ void runExport(const ExportFunctions& plugin, const THashedStringList& values, c
         plugin.Export_setFileName(fileName);
     if (plugin.Export_startExport)
         plugin.Export_startExport();
+}
+
+} // namespace
+
+void runExport(const ExportFunctions& plugin, const THashedStringList& values, const THashedStringList& html,
+               const THashedStringList& breaks, const THashedStringList& unixEnds,
+               const std::string& fileName)
+{
+    try {
+        exportUntilFree(plugin, values, html, breaks, unixEnds, fileName);
+    } catch (...) {
+        // The module of the failed run goes now, not at the next Export_Init; the error is
+        // the caller's to show.
+        if (plugin.Export_Free)
+            plugin.Export_Free();
+        throw;
+    }
     if (plugin.Export_Free)
         plugin.Export_Free();
 }

@@ -3,6 +3,7 @@
 #include "THashedStringList.h"
 #include "genericExportInterface.h"
 
+#include <optional>
 #include <string>
 
 // The eleven functions of an export plug-in, each bound by its exact name. A function that
@@ -35,6 +36,8 @@ class PluginLibrary
 public:
     // Throws std::runtime_error with the loader's message when the library cannot be loaded.
     explicit PluginLibrary(const std::string& path);
+    // The same without a message: nothing when the library cannot be loaded.
+    static std::optional<PluginLibrary> tryLoad(const std::string& path);
     ~PluginLibrary();
     PluginLibrary(PluginLibrary&& other) noexcept;
     PluginLibrary(const PluginLibrary&) = delete;
@@ -47,13 +50,16 @@ public:
     void keepLoaded() { handle = nullptr; }
 
 private:
+    explicit PluginLibrary(void* loaded);
+
     void* handle;
     ExportFunctions bound;
 };
 
 // The calling order of an export: Export_Init, the four table setters with the texts and the
 // HTML, line-break and UNIX flags, Export_setFileName, Export_startExport, Export_Free. A
-// function the plug-in lacks is skipped.
+// function the plug-in lacks is skipped. When a call throws, Export_Free still runs, so no
+// module is left in the plug-in's slot, and then the error goes on to the caller.
 void runExport(const ExportFunctions& plugin, const THashedStringList& values, const THashedStringList& html,
                const THashedStringList& breaks, const THashedStringList& unixEnds,
                const std::string& fileName);

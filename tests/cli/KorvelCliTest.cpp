@@ -5,6 +5,10 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <filesystem>
+#include <set>
+#include <sstream>
+
 namespace {
 
 const std::string cli = KORVEL_CLI;
@@ -92,6 +96,77 @@ TEST(KorvelCli, WrongUsageExitsTwoWithAUsageText)
         EXPECT_EQ(r.exitCode, 2) << arguments;
         EXPECT_FALSE(r.out.empty()) << arguments;
     }
+}
+
+std::set<std::string> lines(const std::string& text)
+{
+    std::set<std::string> result;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        result.insert(line);
+    return result;
+}
+
+// The plug-ins beside the program file, in the build tree's bin/Plugins.
+const std::set<std::string> suppliedPlugins = {"Varnex\tVarnex.so", "PHP\tphp.so"};
+
+// The name in any letter case; the plug-in gets the path made absolute, as the save dialog
+// would confirm it.
+TEST(KorvelCli, ExportFindsThePluginWithoutRegardToCaseAndNamesTheAbsolutePath)
+{
+    TempDir dir;
+    EXPECT_EQ(lines(korvelCli("plugins").out), suppliedPlugins);
+    const ProcessResult r = runCommand("cd " + shellQuote(dir.root.string()) + " && " + shellQuote(cli) +
+                                       " export " + shellQuote(examples + "/shop_frontend_de.xml") +
+                                       " --plugin VARNEX --output ./sub/../de.po");
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_NE(
+        TempDir::read(dir.path("de.po")).find("\"Project-Id-Version: " + dir.path("de.po") + " 1.0\\n\""),
+        std::string::npos);
+}
+
+TEST(KorvelCli, ExportExitsTwoForAnUnknownNameAndOneWithThePluginsMessage)
+{
+    TempDir dir;
+    const std::string pack = " export " + shellQuote(examples + "/shop_frontend_de.xml");
+    const ProcessResult unknown =
+        korvelCli(pack + " --plugin Varnex.so --output " + shellQuote(dir.path("x")), true);
+    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_NE(unknown.out.find("Vorhanden: "), std::string::npos) << unknown.out;
+    EXPECT_NE(unknown.out.find("PHP"), std::string::npos) << unknown.out;
+    const ProcessResult failed =
+        korvelCli(pack + " --plugin php --output " + shellQuote(dir.path("no/x")), true);
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_EQ(
+        failed.out.rfind("korvel-cli: Datei \"" + dir.path("no/x") + "\" kann nicht erstellt werden.", 0), 0u)
+        << failed.out;
+}
+
+// Through a link elsewhere, or installed and started through the link in bin/: the plug-ins
+// beside the real file, never those in the current directory.
+TEST(KorvelCli, StartedThroughALinkItFindsThePluginsBesideTheRealFile)
+{
+    TempDir dir;
+    std::filesystem::create_symlink(cli, dir.path("korvel-cli"));
+    std::filesystem::create_directory(dir.path("Plugins"));
+    std::filesystem::copy_file(std::filesystem::path(cli).parent_path() / "Plugins/php.so",
+                               dir.path("Plugins/Other.so"));
+    EXPECT_EQ(lines(runCommand("cd " + shellQuote(dir.root.string()) + " && ./korvel-cli plugins").out),
+              suppliedPlugins);
+
+    const std::string prefix = dir.path("prefix");
+    ASSERT_EQ(runCommand(shellQuote(CMAKE_COMMAND) + " --install " + shellQuote(KORVEL_BUILD_DIR) +
+                         " --prefix " + shellQuote(prefix) + " >/dev/null")
+                  .exitCode,
+              0);
+    const std::string installed =
+        "cd " + shellQuote(dir.root.string()) + " && " + shellQuote(prefix + "/bin/korvel-cli");
+    EXPECT_EQ(lines(runCommand(installed + " plugins").out), suppliedPlugins);
+    EXPECT_EQ(runCommand(installed + " export " + shellQuote(examples + "/shop_frontend_de.xml") +
+                         " --plugin varnex --output de.po")
+                  .exitCode,
+              0);
+    EXPECT_TRUE(TempDir::read(dir.path("de.po")).starts_with("msgid \"\"\nmsgstr \"\"\n"));
 }
 
 } // namespace

@@ -1,11 +1,9 @@
+#include "ExportConsumers.h"
 #include "PluginTesting.h"
-#include "encoder.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 // The exported files read back by the programs that consume them, gettext and PHP, each run
@@ -13,54 +11,7 @@
 
 namespace {
 
-struct Outcome
-{
-    int status = -1;
-    std::string output;
-};
-
-// Runs the program with the C locale and gives its exit status and standard output; its
-// error output goes to the test's log.
-Outcome run(std::vector<std::string> arguments)
-{
-    int pipeEnds[2];
-    if (pipe(pipeEnds) != 0)
-        throw std::runtime_error("pipe failed");
-    const pid_t child = fork();
-    if (child == 0) {
-        dup2(pipeEnds[1], STDOUT_FILENO);
-        close(pipeEnds[0]);
-        close(pipeEnds[1]);
-        setenv("LC_ALL", "C", 1);
-        std::vector<char*> argv;
-        for (std::string& argument : arguments)
-            argv.push_back(argument.data());
-        argv.push_back(nullptr);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    close(pipeEnds[1]);
-    Outcome outcome;
-    char buffer[65536];
-    for (ssize_t n; (n = read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
-        outcome.output.append(buffer, static_cast<std::size_t>(n));
-    close(pipeEnds[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return outcome;
-}
-
-std::string hex(const std::string& bytes)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::string result;
-    for (unsigned char b : bytes) {
-        result += digits[b >> 4];
-        result += digits[b & 15];
-    }
-    return result;
-}
+using namespace ExportConsumers;
 
 // Texts in Windows-1252 that a careless writer would garble. Their line breaks stand inside:
 // msgfmt refuses an entry whose msgid and msgstr do not both begin and end alike with LF.
@@ -96,89 +47,10 @@ ExportTables consumerTables()
     return tables;
 }
 
-std::string unixLineBreaks(const std::string& text)
-{
-    std::string result;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r')
-            result += text[i];
-        else if (i + 1 == text.size() || text[i + 1] != '\n')
-            result += '\n';
-    }
-    return result;
-}
-
-// key → text as the consumer should read it: the text after the flags' conversion, with
-// every escape of the file's syntax undone.
 std::map<std::string, std::string> convertedTexts(const ExportTables& tables, bool withBreaks)
 {
-    const HTML_Encoder encoder;
-    std::map<std::string, std::string> converted;
-    for (int i = 0; i < tables.valueList.count(); ++i) {
-        const std::string key = tables.valueList.nameAt(i);
-        std::string text = tables.valueList.valueAt(i);
-        if (tables.unixList.value(key) == "1")
-            text = unixLineBreaks(text);
-        if (tables.htmlList.value(key) == "1") {
-            text = encoder.encodeEntities(text);
-            if (withBreaks && tables.breakList.value(key) == "1")
-                text = encoder.insertHtmlBreaks(text);
-        }
-        converted[key] = text;
-    }
-    return converted;
-}
-
-// The escapes msgunfmt writes for the bytes of these tables: \n, \r, \t, \\ and \".
-std::string unescape(std::string_view literal)
-{
-    std::string result;
-    for (std::size_t i = 0; i < literal.size(); ++i) {
-        char c = literal[i];
-        if (c == '\\' && i + 1 < literal.size()) {
-            c = literal[++i];
-            c = c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c;
-        }
-        result += c;
-    }
-    return result;
-}
-
-// msgid → msgstr of a PO file as msgunfmt writes it, the header entry left out.
-std::map<std::string, std::string> readPo(const std::string& po)
-{
-    std::map<std::string, std::string> entries;
-    std::string msgid;
-    std::string msgstr;
-    std::string* current = nullptr;
-    const auto finish = [&] {
-        if (current == &msgstr && !msgid.empty())
-            entries[msgid] = msgstr;
-        msgid.clear();
-        msgstr.clear();
-        current = nullptr;
-    };
-    std::size_t start = 0;
-    while (start < po.size()) {
-        std::size_t end = po.find('\n', start);
-        if (end == std::string::npos)
-            end = po.size();
-        const std::string_view line(po.data() + start, end - start);
-        start = end + 1;
-        std::string_view rest = line;
-        if (line.starts_with("msgid ")) {
-            finish();
-            current = &msgid;
-            rest.remove_prefix(6);
-        } else if (line.starts_with("msgstr ")) {
-            current = &msgstr;
-            rest.remove_prefix(7);
-        }
-        if (current && rest.size() >= 2 && rest.front() == '"' && rest.back() == '"')
-            *current += unescape(rest.substr(1, rest.size() - 2));
-    }
-    finish();
-    return entries;
+    return ExportConsumers::convertedTexts(tables.valueList, tables.htmlList, tables.breakList,
+                                           tables.unixList, withBreaks);
 }
 
 class Consumer : public testing::Test

@@ -1,0 +1,86 @@
+#include "TForm1.h"
+
+#include "ExportHost.h"
+#include "UserDialogs.h"
+#include "WidgetText.h"
+#include "Windows1252.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QListWidget>
+
+#include <functional>
+#include <optional>
+
+namespace {
+
+// A double click anywhere in the list, on a line or beside the lines, as the list box of
+// the export page reports it; the view's own handling goes on afterwards.
+class DoubleClickFilter : public QObject
+{
+public:
+    DoubleClickFilter(QObject* parent, std::function<void()> onDoubleClick)
+        : QObject(parent), onDoubleClick(std::move(onDoubleClick))
+    {
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::MouseButtonDblClick)
+            onDoubleClick();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> onDoubleClick;
+};
+
+} // namespace
+
+void TForm1::connectExport()
+{
+    runOn(exportAction, &TForm1::exportActionExecute);
+    exportModules->viewport()->installEventFilter(
+        new DoubleClickFilter(exportModules, [this] { run(&TForm1::exportModulesDblClick); }));
+}
+
+void TForm1::scanForPlugins()
+{
+    for (const FoundPlugin& plugin : findPlugins(programFolder.toStdString())) {
+        PluginList.setValue(plugin.exportName, plugin.fileName);
+        exportModules->addItem(WidgetText::fromDocument(plugin.exportName));
+    }
+}
+
+void TForm1::exportActionExecute()
+{
+    const QList<QListWidgetItem*> selected = exportModules->selectedItems();
+    if (selected.isEmpty()) {
+        showInfo("Bitte ein Export-Modul auswählen");
+        return;
+    }
+    const std::string exportName = WidgetText::toDocument(selected.first()->text());
+    const std::optional<PluginLibrary> plugin =
+        PluginLibrary::tryLoad(pluginPath(programFolder.toStdString(), PluginList.value(exportName)));
+    if (!plugin) {
+        showInfo("Oops: Fehler beim Laden des Plugins... :(");
+        return;
+    }
+    const ExportFileType type = exportFileType(plugin->functions());
+    SaveDialog1.title = Windows1252::toUtf8(type.title);
+    SaveDialog1.defaultExt = Windows1252::toUtf8(type.extension);
+    SaveDialog1.filter = Windows1252::toUtf8(type.filter);
+    pack.infoBlockToValues();
+    SaveDialog1.fileName = Windows1252::toUtf8(pack.packProject + "_" + pack.packName + "_" + pack.packLang +
+                                               "." + type.extension);
+    if (!dialogs.saveFile(SaveDialog1))
+        return;
+    runExport(plugin->functions(), pack.ValueList, pack.HtmlList, pack.BreakList, pack.UnixList,
+              SaveDialog1.fileName);
+}
+
+void TForm1::exportModulesDblClick()
+{
+    exportActionExecute();
+}
