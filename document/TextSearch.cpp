@@ -3,9 +3,7 @@
 #include "THashedStringList.h"
 #include "Windows1252.h"
 
-#include <algorithm>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -28,23 +26,6 @@ bool containsFolded(std::string_view text, std::string_view lowerNeedle)
     return false;
 }
 
-bool lessText(const std::string& a, const std::string& b)
-{
-    return Windows1252::compareText(a, b) < 0;
-}
-
-// The table keeps the order in which keys were added: a pack read from a file the program
-// wrote is in key-list order, and later keys follow at the end. Sorting only what follows
-// the ordered start and merging keeps a search per keystroke close to linear.
-void sortNames(std::vector<std::string>& names)
-{
-    const auto unordered = std::is_sorted_until(names.begin(), names.end(), lessText);
-    if (unordered == names.end())
-        return;
-    std::stable_sort(unordered, names.end(), lessText);
-    std::inplace_merge(names.begin(), unordered, names.end(), lessText);
-}
-
 } // namespace
 
 KeyList searchTexts(const THashedStringList& values, std::string_view searchText)
@@ -53,14 +34,10 @@ KeyList searchTexts(const THashedStringList& values, std::string_view searchText
     if (searchText.empty())
         return results;
     const std::string needle = Windows1252::lowerCase(searchText);
-    std::vector<std::string> names;
     for (int i = 0; i < values.count(); ++i) {
         if (containsFolded(values.valueAt(i), needle))
-            names.push_back(values.nameAt(i));
+            results.appendUnsorted(values.nameAt(i));
     }
-    sortNames(names);
-    for (std::string& name : names)
-        results.appendUnsorted(std::move(name));
     results.sort();
     return results;
 }

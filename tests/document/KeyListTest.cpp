@@ -1,7 +1,11 @@
 #include "KeyList.h"
 #include "LanguagePack.h"
+#include "Windows1252.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
 
 namespace {
 
@@ -35,6 +39,66 @@ TEST(KeyList, BulkFillSortsOnceStably)
     EXPECT_EQ(keys.items(), expected);
     keys.removeAt(0);
     EXPECT_EQ(keys.at(0), "a");
+}
+
+// Random names over few letters in both cases, so that many share prefixes or differ only in
+// case, each after a random part of `prefix`; `sortedStart` of them come first in order.
+std::vector<std::string> randomNames(std::mt19937& random, int count, int sortedStart, int maxLength,
+                                     const std::string& prefix)
+{
+    const std::string letters = "aAbB.\xC4\xE4\x8A\x9A";
+    std::vector<std::string> names(static_cast<std::size_t>(count));
+    for (std::string& name : names) {
+        name.resize(
+            std::uniform_int_distribution<std::size_t>(0, static_cast<std::size_t>(maxLength))(random));
+        for (char& c : name)
+            c = letters[std::uniform_int_distribution<std::size_t>(0, letters.size() - 1)(random)];
+        name.insert(0,
+                    prefix.substr(0, std::uniform_int_distribution<std::size_t>(0, prefix.size())(random)));
+    }
+    std::stable_sort(names.begin(), names.begin() + sortedStart,
+                     [](const auto& a, const auto& b) { return Windows1252::compareText(a, b) < 0; });
+    return names;
+}
+
+TEST(KeyList, BulkSortOrdersLikeAStableComparisonSort)
+{
+    std::mt19937 random(11);
+    const struct
+    {
+        int count, sortedStart, maxLength;
+        std::string prefix;
+    } shapes[] = {{3000, 0, 12, ""},
+                  {3000, 2900, 12, ""},
+                  {3000, 0, 2, ""},
+                  {500, 0, 300, ""},
+                  {100, 100, 5, ""},
+                  {40, 0, 0, ""},
+                  {3000, 0, 4, "checkout.section12.Text_"}};
+    for (const auto& shape : shapes) {
+        SCOPED_TRACE(shape.count);
+        const std::vector<std::string> names =
+            randomNames(random, shape.count, shape.sortedStart, shape.maxLength, shape.prefix);
+        std::vector<std::string> expected = names;
+        std::stable_sort(expected.begin(), expected.end(),
+                         [](const auto& a, const auto& b) { return Windows1252::compareText(a, b) < 0; });
+        KeyList keys;
+        for (const std::string& name : names)
+            keys.appendUnsorted(name);
+        keys.sort();
+        EXPECT_EQ(keys.items(), expected);
+    }
+}
+
+TEST(KeyList, BulkSortOfNamesThatGrowByOneLetter)
+{
+    // Each byte position splits one name off the rest: the sort must not nest a call per byte.
+    KeyList keys;
+    for (int length = 4000; length > 0; --length)
+        keys.appendUnsorted(std::string(static_cast<std::size_t>(length), 'k'));
+    keys.sort();
+    EXPECT_EQ(keys.at(0), "k");
+    EXPECT_EQ(keys.at(3999).size(), 4000u);
 }
 
 struct VersionCase
