@@ -125,21 +125,24 @@ int main(int argc, char* argv[])
         syntax.time(window, [&] { window.syntaxCheckExecute(); });
     }
 
-    // Keys added, renamed and removed at places spread over the key list.
+    // Keys added, renamed and removed at places spread over the key list. The renamed keys are
+    // keys of the pack, with entries in the tables, which move along; the removed keys are
+    // the renamed ones, so their entries go.
     Figures add, rename, drop;
     const int steps = 50;
     for (int i = 0; i < steps; ++i) {
-        const std::string name = numbered("%c.bench.added", 'a' + i % 26) + std::to_string(i);
-        window.newKeyDialog->setKeyName(name);
+        window.newKeyDialog->setKeyName(numbered("%c.bench.added", 'a' + i % 26) + std::to_string(i));
         add.time(window, [&] { window.newKeyRequestExecute(); });
     }
+    std::vector<std::string> renamed;
     for (int i = 0; i < steps; ++i) {
-        select(window, numbered("%c.bench.added", 'a' + i % 26) + std::to_string(i));
-        window.renameKeyDialog->setKeyName(numbered("%c.bench.renamed", 'z' - i % 26) + std::to_string(i));
+        select(window, window.pack.keys.at((i * 1999) % window.pack.keys.count()));
+        renamed.push_back(numbered("%c.bench.renamed", 'z' - i % 26) + std::to_string(i));
+        window.renameKeyDialog->setKeyName(renamed.back());
         rename.time(window, [&] { window.renameKeyRequestExecute(); });
     }
-    for (int i = 0; i < steps; ++i) {
-        select(window, numbered("%c.bench.renamed", 'z' - i % 26) + std::to_string(i));
+    for (const std::string& key : renamed) {
+        select(window, key);
         drop.time(window, [&] { window.dropActionExecute(); });
     }
     // A search once keys were renamed: the table no longer holds them in key-list order.
