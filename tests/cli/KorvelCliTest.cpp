@@ -94,56 +94,38 @@ TEST(KorvelCli, WrongUsageExitsTwoWithAUsageText)
     }
 }
 
-std::string packWithKeys(const std::vector<std::string>& ids)
-{
-    std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><languagepack><content>";
-    for (const std::string& id : ids)
-        xml += "<key id=\"" + id + "\"><value>x</value><comment/></key>";
-    return xml + "</content></languagepack>";
-}
-
 TEST(KorvelCli, CheckPrintsBothReportsInTheWindowsWordsAndExitsOneWhenEitherFails)
 {
     TempDir dir;
-    const struct
-    {
-        std::vector<std::string> keys;
-        int exitCode;
-        const char* out;
-    } cases[] = {
+    const std::tuple<std::vector<std::string>, int, const char*> cases[] = {
         {{"a", "b", "Key", "key"}, 0, "Doppel-Check bestanden\nSyntax-Check bestanden\n"},
-        {{"b", "a", "b", "c"}, 1, "Doppel-Check nicht bestanden: b\nSyntax-Check bestanden\n"},
-        {{"ok", "größe", "it&apos;s"},
+        {{"b", "a", "b", "b", "key ", "key"}, 1, "Doppel-Check nicht bestanden: b, b\nSyntax-Check bestanden\n"},
+        {{"ok", "größe", "it&apos;s", "ok", "&quot;q&quot;", "a\tb"},
          1,
-         "Doppel-Check bestanden\nSyntax-Check nicht bestanden: größe, it's\n"},
-        {{"x", "x", "x", "Ä"}, 1, "Doppel-Check nicht bestanden: x, x\nSyntax-Check nicht bestanden: Ä\n"},
-        {{}, 0, "Doppel-Check bestanden\nSyntax-Check bestanden\n"},
+         "Doppel-Check nicht bestanden: ok\nSyntax-Check nicht bestanden: \"q\", größe, it's\n"},
     };
-    for (const auto& c : cases) {
-        const std::string pack = dir.write("p.xml", packWithKeys(c.keys));
-        const ProcessResult r = korvelCli("check " + shellQuote(pack), true);
-        EXPECT_EQ(r.exitCode, c.exitCode) << r.out;
-        EXPECT_EQ(r.out, c.out);
+    for (const auto& [keys, exitCode, out] : cases) {
+        std::string xml = "<languagepack><content>";
+        for (const std::string& id : keys)
+            xml += "<key id=\"" + id + "\"><value>x</value></key>";
+        const ProcessResult r = korvelCli("check " + shellQuote(dir.write("p.xml", xml + "</content></languagepack>")));
+        EXPECT_EQ(r.exitCode, exitCode) << out;
+        EXPECT_EQ(r.out, out);
     }
-    EXPECT_EQ(korvelCli("check " + shellQuote(examples + "/shop_frontend_de.xml")).exitCode, 0);
 }
 
-TEST(KorvelCli, EveryErrorNamesItsFile)
+TEST(KorvelCli, EveryErrorNamesItsFileOnOneLine)
 {
     TempDir dir;
     const std::string child =
         dir.write("child.xml",
                   "<languagepack><content><key id=\"k\"><value>a<b/></value></key></content></languagepack>");
-    const std::string broken = dir.write("broken.xml", "<languagepack><content>");
     const std::string missing = dir.path("missing.xml");
-    const std::pair<std::string, std::string> cases[] = {
-        {"check " + shellQuote(child), child},
-        {"dump " + shellQuote(child), child},
-        {"resave " + shellQuote(child) + " " + shellQuote(dir.path("out.xml")), child},
-        {"check " + shellQuote(broken), broken},
-        {"check " + shellQuote(missing), missing},
-    };
-    for (const auto& [arguments, file] : cases) {
+    for (const auto& [arguments, file] :
+         {std::pair{"check " + shellQuote(child), child},
+          {"dump " + shellQuote(child), child},
+          {"resave " + shellQuote(child) + " " + shellQuote(dir.path("out.xml")), child},
+          {"check " + shellQuote(missing), missing}}) {
         // Only what goes to stderr.
         const ProcessResult r = runCommand(shellQuote(cli) + " " + arguments + " 2>&1 >/dev/null");
         EXPECT_EQ(r.exitCode, 1) << arguments;
@@ -151,7 +133,6 @@ TEST(KorvelCli, EveryErrorNamesItsFile)
         EXPECT_NE(r.out.find("\"" + file + "\""), std::string::npos) << r.out;
         EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << r.out;
     }
-    EXPECT_NE(korvelCli("dump " + shellQuote(child), true).out.find("Schlüssel \"k\""), std::string::npos);
 }
 
 } // namespace
