@@ -34,12 +34,16 @@ TForm1::TForm1(UserDialogs& dialogs, const QString& programFolder, QWidget* pare
     connectEditing();
     connectLifecycle();
     connectExport();
+    connectKeys();
+    connectSearch();
+    connectChecks();
     resize(669, 651);
     setMinimumSize(658, 460);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().topLeft());
 
     // The six tables exist (members of the document and the window) and are empty.
+    createKeyDialogs();
     AboutBox = new TAboutBox(this);
     AboutBox->hide();
     scanForPlugins();

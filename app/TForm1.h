@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FileDialogSettings.h"
+#include "KeyList.h"
 #include "LanguagePack.h"
 #include "PackView.h"
 #include "THashedStringList.h"
@@ -22,15 +23,18 @@ class QPushButton;
 class QTabWidget;
 class QTableView;
 class QToolButton;
+class SearchResultList;
 class TAboutBox;
 class TKeyField;
+class TNewKey;
 class UserDialogs;
 
 // The main window. It owns the open language pack and shows its key list and info values
 // without copying them; every operation of the program is one of its handlers, in one file
 // per subsystem: TForm1.cpp (start-up), TForm1Layout.cpp, TForm1Actions.cpp,
-// TForm1Editing.cpp and TForm1Lifecycle.cpp. What a handler needs that has no window lives
-// below app/: in the document core, the export host and the editing widgets.
+// TForm1Editing.cpp, TForm1Lifecycle.cpp, TForm1Keys.cpp, TForm1Search.cpp and
+// TForm1Checks.cpp. What a handler needs that has no window lives below app/: in the document
+// core, the export host and the editing widgets.
 class TForm1 : public QMainWindow, public PackView
 {
     Q_OBJECT
@@ -77,6 +81,23 @@ public:
     void exportActionExecute();
     void exportModulesDblClick();
 
+    // Key management.
+    void newActionExecute();
+    void newKeyRequestExecute();
+    void renameActionExecute();
+    void renameKeyRequestExecute();
+    void dropActionExecute();
+
+    // Search.
+    void suchActionExecute();
+    void suchbegriffChange();
+    void changeSearchTypeExecute();
+    void ergenbisseClick();
+
+    // Consistency checks.
+    void doppelCheckExecute();
+    void syntaxCheckExecute();
+
     UserDialogs& dialogs;
     const QString programFolder;
 
@@ -84,7 +105,11 @@ public:
     THashedStringList PluginList;
     FileDialogSettings openDialog;
     FileDialogSettings SaveDialog1;
+    TNewKey* newKeyDialog = nullptr;
+    TNewKey* renameKeyDialog = nullptr;
     TAboutBox* AboutBox = nullptr;
+    // The lines of the result list, kept until the next search.
+    KeyList searchResults;
 
     // Left pane.
     TKeyField* lpKey = nullptr;
@@ -108,7 +133,7 @@ public:
     InfoBlockModel* infoBlockModel = nullptr;
     QLineEdit* suchbegriff = nullptr;
     QCheckBox* searchOnType = nullptr;
-    QListWidget* ergenbisse = nullptr;
+    SearchResultList* ergenbisse = nullptr;
 
     QAction* loadAction = nullptr;
     QAction* newFile = nullptr;
@@ -144,6 +169,9 @@ private:
     void connectEditing();
     void connectLifecycle();
     void connectExport();
+    void connectKeys();
+    void connectSearch();
+    void connectChecks();
 
     // The one guard: an exception ends the handler and is shown in an error box.
     void run(void (TForm1::*handler)());
@@ -162,6 +190,11 @@ private:
     void setStatus(const std::string& text);
     // The info block shows the document's cells again.
     void showInfoBlock();
+
+    // Key management helpers.
+    void createKeyDialogs();
+    void markModified();
+    void emptyMemosQuietly();
 
     bool replacingInMemo = false;
     // Set while exit closes the window after its own question.

@@ -2,6 +2,7 @@
 
 #include "ActionBinding.h"
 #include "InfoBlockModel.h"
+#include "SearchResultList.h"
 #include "TKeyField.h"
 #include "WidgetText.h"
 #include "Windows1252Delegate.h"
@@ -221,8 +222,8 @@ void TForm1::createLayout()
     searchControls->addLayout(searchButtons);
     searchControls->addStretch(1);
     search->addLayout(searchControls, 1);
-    ergenbisse = named(new QListWidget, "ergenbisse", "Suchergebnisse");
-    ergenbisse->setSortingEnabled(true);
+    // The results come sorted from the search; the list shows them as they are.
+    ergenbisse = named(new SearchResultList(searchResults), "ergenbisse", "Suchergebnisse");
     search->addWidget(ergenbisse, 1);
     pageControl->addTab(TabSheet4, "Suchen");
 }

@@ -1,5 +1,6 @@
-// korvel-cli: the language-pack document and its export without a window.
+// korvel-cli: the language-pack document, its checks and its export without a window.
 #include "ExportHost.h"
+#include "KeyChecks.h"
 #include "LanguagePack.h"
 #include "Windows1252.h"
 
@@ -14,15 +15,37 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-// A write reports through the view; on the command line only a failure is worth a line.
+// A write reports through the view; on the command line only a failure is worth a line,
+// and it names the file.
 class ConsoleView : public PackView
 {
 public:
-    void showInfo(const std::string& text) override { throw std::runtime_error(text); }
+    explicit ConsoleView(std::string file) : file(std::move(file)) {}
+    void showInfo(const std::string& text) override
+    {
+        throw std::runtime_error("Datei \"" + file + "\": " + text);
+    }
     void setStatusText(const std::string&) override {}
     void setSaveActionEnabled(bool) override {}
     void infoBlockChanged() override {}
+
+private:
+    std::string file;
 };
+
+// Reads the pack as the window does. Every error names the file: a message of the reader
+// that does not (a key whose element holds more than a text) gets the file put in front.
+void readPackFile(LanguagePack& pack, const std::string& file)
+{
+    try {
+        pack.readPack(file);
+    } catch (const std::runtime_error& e) {
+        const std::string message = e.what();
+        if (message.find("\"" + file + "\"") != std::string::npos)
+            throw;
+        throw std::runtime_error("Datei \"" + file + "\": " + message);
+    }
+}
 
 Json packAsJson(const LanguagePack& pack)
 {
@@ -54,15 +77,15 @@ Json packAsJson(const LanguagePack& pack)
 void dumpPack(const std::string& file)
 {
     LanguagePack pack;
-    pack.readPack(file);
+    readPackFile(pack, file);
     std::cout << packAsJson(pack).dump() << '\n';
 }
 
 void resavePack(const std::string& in, const std::string& out)
 {
     LanguagePack pack;
-    pack.readPack(in);
-    ConsoleView view;
+    readPackFile(pack, in);
+    ConsoleView view(out);
     pack.writePack(out, view);
 }
 
@@ -96,7 +119,7 @@ int exportPack(const std::string& file, const std::string& pluginName, const std
         return 2;
     }
     LanguagePack pack;
-    pack.readPack(file);
+    readPackFile(pack, file);
     const std::optional<PluginLibrary> plugin =
         PluginLibrary::tryLoad(pluginPath(folder, PluginList.value(exportName)));
     if (!plugin)
@@ -104,6 +127,20 @@ int exportPack(const std::string& file, const std::string& pluginName, const std
     const std::string target = std::filesystem::absolute(output).lexically_normal().string();
     runExport(plugin->functions(), pack.ValueList, pack.HtmlList, pack.BreakList, pack.UnixList, target);
     return 0;
+}
+
+// Both checks of the key names, reported in the window's words, one line each; true when
+// both pass.
+bool checkPack(const std::string& file)
+{
+    LanguagePack pack;
+    readPackFile(pack, file);
+    std::string list;
+    const bool unique = findDuplicateKeys(pack.keys, list);
+    std::cout << doppelCheckReport(unique, list) << '\n';
+    const bool valid = findInvalidKeys(pack.keys, list);
+    std::cout << syntaxCheckReport(valid, list) << '\n';
+    return unique && valid;
 }
 
 } // namespace
@@ -133,6 +170,11 @@ int main(int argc, char** argv)
 
     CLI::App* plugins = app.add_subcommand("plugins", "List the plug-ins beside the program: name and file");
 
+    std::string checkFile;
+    CLI::App* check = app.add_subcommand(
+        "check", "Run the duplicate check and the syntax check on the key names; exit 1 when either fails");
+    check->add_option("FILE", checkFile, "The language pack")->required();
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -151,6 +193,8 @@ int main(int argc, char** argv)
             return exportPack(exportFile, exportPlugin, exportOutput);
         else if (*plugins)
             listPlugins();
+        else if (*check && !checkPack(checkFile))
+            return 1;
     } catch (const std::exception& e) {
         std::cerr << "korvel-cli: " << e.what() << '\n';
         return 1;

@@ -22,7 +22,7 @@ public:
     void removeAt(int index);
     void clear() { keys.clear(); }
 
-    // Bulk fill for the reader: append unsorted, then sort once (stable).
+    // Bulk fill: append unsorted, then sort once (stable, linear in the length of the names).
     void appendUnsorted(std::string key) { keys.push_back(std::move(key)); }
     void sort();
 

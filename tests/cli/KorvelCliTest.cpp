@@ -34,7 +34,8 @@ TEST(KorvelCli, DumpPrintsThePackAsJsonInKeyListOrder)
     ASSERT_GE(keys.size(), 5u);
     for (std::size_t i = 1; i < keys.size(); ++i)
         EXPECT_LE(keys[i - 1]["id"].get<std::string>(), keys[i]["id"].get<std::string>());
-    const auto address = std::find_if(keys.begin(), keys.end(), [](auto& k) { return k["id"] == "checkout.address"; });
+    const auto address =
+        std::find_if(keys.begin(), keys.end(), [](auto& k) { return k["id"] == "checkout.address"; });
     ASSERT_NE(address, keys.end());
     EXPECT_EQ((*address)["value"], "Lieferadresse:\r\nStraße und Hausnummer\r\nPostleitzahl und Ort");
     EXPECT_EQ((*address)["encodeHTML"], "1");
@@ -42,17 +43,22 @@ TEST(KorvelCli, DumpPrintsThePackAsJsonInKeyListOrder)
     std::vector<std::string> keyOrder;
     for (const auto& [name, value] : address->items())
         keyOrder.push_back(name);
-    EXPECT_EQ(keyOrder, (std::vector<std::string>{"id", "value", "comment", "encodeHTML", "preserveLinebreaks",
-                                                  "unixNewline"}));
+    EXPECT_EQ(keyOrder, (std::vector<std::string>{"id", "value", "comment", "encodeHTML",
+                                                  "preserveLinebreaks", "unixNewline"}));
 }
 
 TEST(KorvelCli, AbsentTableEntriesDumpAsEmptyStrings)
 {
     TempDir dir;
-    const std::string pack = dir.write("p.xml", "<languagepack><content><key id=\"k\"><value/></key></content></languagepack>");
+    const std::string pack =
+        dir.write("p.xml", "<languagepack><content><key id=\"k\"><value/></key></content></languagepack>");
     const auto json = nlohmann::json::parse(korvelCli("dump " + shellQuote(pack)).out);
-    EXPECT_EQ(json["keys"][0], nlohmann::json({{"id", "k"}, {"value", ""}, {"comment", ""}, {"encodeHTML", ""},
-                                               {"preserveLinebreaks", ""}, {"unixNewline", ""}}));
+    EXPECT_EQ(json["keys"][0], nlohmann::json({{"id", "k"},
+                                               {"value", ""},
+                                               {"comment", ""},
+                                               {"encodeHTML", ""},
+                                               {"preserveLinebreaks", ""},
+                                               {"unixNewline", ""}}));
     EXPECT_EQ(json["info"]["version"], "");
 }
 
@@ -80,7 +86,8 @@ TEST(KorvelCli, FailuresPrintOneLineNamingTheFileAndExitOne)
     for (const std::string& arguments :
          {"dump " + shellQuote(broken), "dump " + shellQuote(dir.path("missing.xml")),
           "resave " + shellQuote(broken) + " " + shellQuote(dir.path("out.xml")),
-          "resave " + shellQuote(examples + "/shop_frontend_en.xml") + " " + shellQuote(dir.path("no/dir/out.xml"))}) {
+          "resave " + shellQuote(examples + "/shop_frontend_en.xml") + " " +
+              shellQuote(dir.path("no/dir/out.xml"))}) {
         const ProcessResult r = korvelCli(arguments, true);
         EXPECT_EQ(r.exitCode, 1) << arguments;
         EXPECT_EQ(r.out.rfind("korvel-cli: ", 0), 0u) << r.out;
@@ -167,6 +174,50 @@ TEST(KorvelCli, StartedThroughALinkItFindsThePluginsBesideTheRealFile)
                   .exitCode,
               0);
     EXPECT_TRUE(TempDir::read(dir.path("de.po")).starts_with("msgid \"\"\nmsgstr \"\"\n"));
+}
+
+TEST(KorvelCli, CheckPrintsBothReportsInTheWindowsWordsAndExitsOneWhenEitherFails)
+{
+    TempDir dir;
+    const std::tuple<std::vector<std::string>, int, const char*> cases[] = {
+        {{"a", "b", "Key", "key"}, 0, "Doppel-Check bestanden\nSyntax-Check bestanden\n"},
+        {{"b", "a", "b", "b", "key ", "key"},
+         1,
+         "Doppel-Check nicht bestanden: b, b\nSyntax-Check bestanden\n"},
+        {{"ok", "größe", "it&apos;s", "ok", "&quot;q&quot;", "a\tb"},
+         1,
+         "Doppel-Check nicht bestanden: ok\nSyntax-Check nicht bestanden: \"q\", größe, it's\n"},
+    };
+    for (const auto& [keys, exitCode, out] : cases) {
+        std::string xml = "<languagepack><content>";
+        for (const std::string& id : keys)
+            xml += "<key id=\"" + id + "\"><value>x</value></key>";
+        const ProcessResult r =
+            korvelCli("check " + shellQuote(dir.write("p.xml", xml + "</content></languagepack>")));
+        EXPECT_EQ(r.exitCode, exitCode) << out;
+        EXPECT_EQ(r.out, out);
+    }
+}
+
+TEST(KorvelCli, EveryErrorNamesItsFileOnOneLine)
+{
+    TempDir dir;
+    const std::string child =
+        dir.write("child.xml",
+                  "<languagepack><content><key id=\"k\"><value>a<b/></value></key></content></languagepack>");
+    const std::string missing = dir.path("missing.xml");
+    for (const auto& [arguments, file] :
+         {std::pair{"check " + shellQuote(child), child},
+          {"dump " + shellQuote(child), child},
+          {"resave " + shellQuote(child) + " " + shellQuote(dir.path("out.xml")), child},
+          {"check " + shellQuote(missing), missing}}) {
+        // Only what goes to stderr.
+        const ProcessResult r = runCommand(shellQuote(cli) + " " + arguments + " 2>&1 >/dev/null");
+        EXPECT_EQ(r.exitCode, 1) << arguments;
+        EXPECT_EQ(r.out.rfind("korvel-cli: ", 0), 0u) << r.out;
+        EXPECT_NE(r.out.find("\"" + file + "\""), std::string::npos) << r.out;
+        EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << r.out;
+    }
 }
 
 } // namespace

@@ -1,0 +1,36 @@
+#include "SearchResultList.h"
+
+#include "KeyList.h"
+#include "KeyListModel.h"
+
+SearchResultList::SearchResultList(const KeyList& results, QWidget* parent)
+    : QListView(parent), results(results), lines(new KeyListModel(results, this))
+{
+    setModel(lines);
+    // Equal row heights let the view place 100,000 lines without measuring each one.
+    setUniformItemSizes(true);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(this, &QAbstractItemView::clicked, this, &SearchResultList::click);
+}
+
+void SearchResultList::resultsReset()
+{
+    lines->keysReset();
+}
+
+std::optional<std::string> SearchResultList::selectedText() const
+{
+    const QModelIndex current = currentIndex();
+    if (!current.isValid() || !selectionModel()->isSelected(current) || current.row() >= results.count())
+        return std::nullopt;
+    return results.at(current.row());
+}
+
+void SearchResultList::keyPressEvent(QKeyEvent* event)
+{
+    const QModelIndex before = currentIndex();
+    QListView::keyPressEvent(event);
+    if (currentIndex().isValid() && currentIndex() != before)
+        Q_EMIT click();
+}
