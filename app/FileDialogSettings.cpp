@@ -1,19 +1,27 @@
 #include "FileDialogSettings.h"
 
+#include <QRegularExpression>
+
 QStringList qtNameFilters(std::string_view filter)
 {
     const QStringList parts =
         QString::fromUtf8(filter.data(), static_cast<qsizetype>(filter.size())).split('|');
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        const QString description = parts[i].trimmed();
-        const QString patterns = parts[i + 1].split(';', Qt::SkipEmptyParts).join(' ').trimmed();
-        // Qt reads the patterns from the description's last parentheses, so a description
-        // that already shows them is used as it is.
-        if (description.endsWith(')') && description.contains('(' + patterns + ')'))
-            filters << description;
-        else
-            filters << description + " (" + patterns + ')';
+        QString description = parts[i].trimmed();
+        const QStringList patternList = parts[i + 1].split(';', Qt::SkipEmptyParts);
+        const QString patterns = patternList.join(' ').trimmed();
+        // Qt reads the patterns from the description's last parentheses. A description that
+        // shows the same patterns there already ("PHP-Dateien (*.php, *.phps, *.inc)") gets
+        // them in Qt's form instead of a second time.
+        const qsizetype open = description.lastIndexOf('(');
+        if (description.endsWith(')') && open >= 0) {
+            QStringList shown = description.mid(open + 1, description.size() - open - 2)
+                                    .split(QRegularExpression("[,; ]+"), Qt::SkipEmptyParts);
+            if (shown == patternList)
+                description.truncate(open);
+        }
+        filters << description.trimmed() + " (" + patterns + ')';
     }
     return filters;
 }

@@ -12,6 +12,8 @@ TEST(FileDialogSettingsTest, FilterPairsBecomeQtNameFilters)
         {"Text|*.txt", {"Text (*.txt)"}},
         {"PO (*.po)|*.po|Alle Dateien (*.*)|*.*", {"PO (*.po)", "Alle Dateien (*.*)"}},
         {"Bilder|*.png;*.jpg", {"Bilder (*.png *.jpg)"}},
+        {"PHP-Dateien (*.php, *.phps, *.inc)|*.php;*.phps;*.inc", {"PHP-Dateien (*.php *.phps *.inc)"}},
+        {"Alt (*.a)|*.b", {"Alt (*.a) (*.b)"}},
         {"", {}},
     };
     for (const auto& [filter, expected] : cases)
