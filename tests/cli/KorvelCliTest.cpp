@@ -30,7 +30,8 @@ TEST(KorvelCli, DumpPrintsThePackAsJsonInKeyListOrder)
     ASSERT_GE(keys.size(), 5u);
     for (std::size_t i = 1; i < keys.size(); ++i)
         EXPECT_LE(keys[i - 1]["id"].get<std::string>(), keys[i]["id"].get<std::string>());
-    const auto address = std::find_if(keys.begin(), keys.end(), [](auto& k) { return k["id"] == "checkout.address"; });
+    const auto address =
+        std::find_if(keys.begin(), keys.end(), [](auto& k) { return k["id"] == "checkout.address"; });
     ASSERT_NE(address, keys.end());
     EXPECT_EQ((*address)["value"], "Lieferadresse:\r\nStraße und Hausnummer\r\nPostleitzahl und Ort");
     EXPECT_EQ((*address)["encodeHTML"], "1");
@@ -38,17 +39,22 @@ TEST(KorvelCli, DumpPrintsThePackAsJsonInKeyListOrder)
     std::vector<std::string> keyOrder;
     for (const auto& [name, value] : address->items())
         keyOrder.push_back(name);
-    EXPECT_EQ(keyOrder, (std::vector<std::string>{"id", "value", "comment", "encodeHTML", "preserveLinebreaks",
-                                                  "unixNewline"}));
+    EXPECT_EQ(keyOrder, (std::vector<std::string>{"id", "value", "comment", "encodeHTML",
+                                                  "preserveLinebreaks", "unixNewline"}));
 }
 
 TEST(KorvelCli, AbsentTableEntriesDumpAsEmptyStrings)
 {
     TempDir dir;
-    const std::string pack = dir.write("p.xml", "<languagepack><content><key id=\"k\"><value/></key></content></languagepack>");
+    const std::string pack =
+        dir.write("p.xml", "<languagepack><content><key id=\"k\"><value/></key></content></languagepack>");
     const auto json = nlohmann::json::parse(korvelCli("dump " + shellQuote(pack)).out);
-    EXPECT_EQ(json["keys"][0], nlohmann::json({{"id", "k"}, {"value", ""}, {"comment", ""}, {"encodeHTML", ""},
-                                               {"preserveLinebreaks", ""}, {"unixNewline", ""}}));
+    EXPECT_EQ(json["keys"][0], nlohmann::json({{"id", "k"},
+                                               {"value", ""},
+                                               {"comment", ""},
+                                               {"encodeHTML", ""},
+                                               {"preserveLinebreaks", ""},
+                                               {"unixNewline", ""}}));
     EXPECT_EQ(json["info"]["version"], "");
 }
 
@@ -76,7 +82,8 @@ TEST(KorvelCli, FailuresPrintOneLineNamingTheFileAndExitOne)
     for (const std::string& arguments :
          {"dump " + shellQuote(broken), "dump " + shellQuote(dir.path("missing.xml")),
           "resave " + shellQuote(broken) + " " + shellQuote(dir.path("out.xml")),
-          "resave " + shellQuote(examples + "/shop_frontend_en.xml") + " " + shellQuote(dir.path("no/dir/out.xml"))}) {
+          "resave " + shellQuote(examples + "/shop_frontend_en.xml") + " " +
+              shellQuote(dir.path("no/dir/out.xml"))}) {
         const ProcessResult r = korvelCli(arguments, true);
         EXPECT_EQ(r.exitCode, 1) << arguments;
         EXPECT_EQ(r.out.rfind("korvel-cli: ", 0), 0u) << r.out;
