@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cerrno>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -33,10 +35,13 @@ inline std::string printable(std::string_view bytes, std::size_t limit = 200)
     return out;
 }
 
+inline void removeScratch();
+
 [[noreturn]] inline void propertyFailed(const std::string& what)
 {
     std::fprintf(stderr, "\n*** property failed: %s\n", what.c_str());
     std::fflush(stderr);
+    removeScratch();
     std::abort();
 }
 
@@ -61,10 +66,12 @@ inline void expectTrue(bool condition, const std::string& what)
         propertyFailed(what);
 }
 
-// A folder of this process for the files a target writes, removed when the process ends.
-// It lies in memory where possible (/dev/shm): the writers sync every file they replace,
-// which on a disk would cost more than the rest of an iteration. KORVEL_FUZZ_TMP chooses
-// another parent folder.
+// A folder of this process for the files a target writes, korvel-fuzz-<process id>. It lies
+// in memory where possible (/dev/shm): the writers sync every file they replace, which on a
+// disk would cost more than the rest of an iteration. KORVEL_FUZZ_TMP chooses another parent
+// folder. It is removed when the process ends or a property fails; a process that a
+// sanitizer ends leaves it behind, so the folders of processes that are gone are removed
+// when the next one starts.
 class ScratchFolder
 {
 public:
@@ -78,24 +85,44 @@ public:
             parent = "/dev/shm";
         else
             parent = fs::temp_directory_path();
-        std::string pattern = (parent / "korvel-fuzz-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) {
-            std::perror("korvel fuzz: no scratch folder");
+        removeLeftOvers(parent);
+        root = parent / ("korvel-fuzz-" + std::to_string(::getpid()));
+        std::error_code error;
+        fs::remove_all(root, error);
+        if (!fs::create_directory(root, error)) {
+            std::fprintf(stderr, "korvel fuzz: no scratch folder %s\n", root.c_str());
             std::exit(1);
         }
-        root = pattern;
     }
-    ~ScratchFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(root, ignored);
-    }
+    ~ScratchFolder() { remove(); }
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
 
     std::string path(const std::string& name) const { return (root / name).string(); }
 
+    void remove() const
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(root, ignored);
+    }
+
     std::filesystem::path root;
+
+private:
+    static void removeLeftOvers(const std::filesystem::path& parent)
+    {
+        constexpr std::string_view prefix = "korvel-fuzz-";
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(parent, error)) {
+            const std::string name = entry.path().filename().string();
+            if (!name.starts_with(prefix) || name.size() == prefix.size() ||
+                name.find_first_not_of("0123456789", prefix.size()) != std::string::npos)
+                continue;
+            const pid_t owner = static_cast<pid_t>(std::stol(name.substr(prefix.size())));
+            if (::kill(owner, 0) != 0 && errno == ESRCH)
+                std::filesystem::remove_all(entry.path(), error);
+        }
+    }
 };
 
 // The process's scratch folder, made at first use.
@@ -103,6 +130,11 @@ inline const ScratchFolder& scratch()
 {
     static const ScratchFolder folder;
     return folder;
+}
+
+inline void removeScratch()
+{
+    scratch().remove();
 }
 
 inline void writeFile(const std::string& path, std::string_view bytes)
