@@ -1,5 +1,7 @@
 #include "PluginLibrary.h"
 
+#include "LibraryFile.h"
+
 #include <dlfcn.h>
 #include <stdexcept>
 #include <utility>
@@ -36,23 +38,31 @@ std::string ExportFunctions::filterMask() const
     return answer(Export_getFilterMask);
 }
 
-PluginLibrary::PluginLibrary(const std::string& path)
-    : PluginLibrary(::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL))
+PluginLibrary::PluginLibrary(const std::string& path) : PluginLibrary(open(path))
 {
     if (!handle) {
         const char* error = ::dlerror();
-        throw std::runtime_error(error ? error : "Plugin \"" + path + "\" kann nicht geladen werden.");
+        throw std::runtime_error(error ? error : "Datei \"" + path + "\" ist keine ladbare Bibliothek.");
     }
 }
 
 std::optional<PluginLibrary> PluginLibrary::tryLoad(const std::string& path)
 {
-    void* loaded = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* loaded = open(path);
     if (!loaded) {
         ::dlerror();
         return std::nullopt;
     }
     return PluginLibrary(loaded);
+}
+
+// Only a file that can be a library for this machine reaches the system's loader.
+void* PluginLibrary::open(const std::string& path)
+{
+    if (isLoadableLibraryFile(path))
+        return ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    ::dlerror(); // no earlier loader message stands for this file
+    return nullptr;
 }
 
 PluginLibrary::PluginLibrary(void* loaded) : handle(loaded)

@@ -51,6 +51,8 @@ public:
 
 private:
     explicit PluginLibrary(void* loaded);
+    // The handle of the library at `path`, or nullptr.
+    static void* open(const std::string& path);
 
     void* handle;
     ExportFunctions bound;

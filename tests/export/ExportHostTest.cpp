@@ -1,4 +1,5 @@
 #include "ExportHost.h"
+#include "TempDir.h"
 #include "TestPlugins.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +7,7 @@
 #include <dlfcn.h>
 #include <filesystem>
 #include <map>
+#include <sys/stat.h>
 
 namespace {
 
@@ -36,6 +38,27 @@ TEST(PluginSearch, ListsEveryPluginThatTellsItsNameInTheOrderOfTheListing)
     }
     for (const std::string& folder : {std::string(), testProgram + "/Plugins", std::string("/nonexistent")})
         EXPECT_TRUE(findPlugins(folder).empty()) << folder;
+}
+
+// Files that a broken installation can leave, each of which once ended the program or hung it
+// at start-up: the loader maps a library's segments without checking the file's length, and
+// opening a pipe waits for a writer. The search leaves them out and finds the real plug-in.
+TEST(PluginSearch, LeavesOutBrokenLibrariesPipesAndDevices)
+{
+    TempDir program;
+    const std::filesystem::path plugins = program.root / "Plugins";
+    std::filesystem::create_directory(plugins);
+    const std::string varnex = TempDir::read(std::string(KORVEL_PLUGIN_DIR) + "/Varnex.so");
+    std::string header(64, '\0');
+    header.replace(0, 8,
+                   "\x7f"
+                   "ELF\x02\x01\x01\x00");
+    program.write("Plugins/header-only.so", header);
+    program.write("Plugins/cut-short.so", varnex.substr(0, 4096));
+    ASSERT_EQ(::mkfifo((plugins / "pipe.so").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", plugins / "device.so");
+    program.write("Plugins/Varnex.so", varnex);
+    EXPECT_EQ(findPlugins(program.root.string()), (std::vector<FoundPlugin>{{"Varnex", "Varnex.so"}}));
 }
 
 // Tables of different sizes, so that a table handed to the wrong setter shows.
