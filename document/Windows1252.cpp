@@ -3,8 +3,13 @@
 #include "LineBreaks.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace Windows1252 {
 namespace {
@@ -91,6 +96,38 @@ std::size_t asciiRun(std::string_view s)
     while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80)
         ++i;
     return i;
+}
+
+// The length of the run of ASCII bytes at the start of `s` that holds no line break:
+// sixteen bytes at a time where the processor allows.
+std::size_t plainAsciiRun(std::string_view s)
+{
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    for (; i + 16 <= s.size(); i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data() + i));
+        const int mask =
+            _mm_movemask_epi8(_mm_or_si128(v, _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf))));
+        if (mask != 0)
+            return i + static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(mask)));
+    }
+#endif
+    while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80 && s[i] != '\r' && s[i] != '\n')
+        ++i;
+    return i;
+}
+
+// Copies a run of bytes; short runs, the usual ones between two umlauts, without a call.
+inline void copyRun(char* to, const char* from, std::size_t length)
+{
+    if (length > 16) {
+        std::memcpy(to, from, length);
+        return;
+    }
+    for (std::size_t i = 0; i < length; ++i)
+        to[i] = from[i];
 }
 
 // Walks the text: `ascii(pos, length)` for each run of ASCII bytes, which are copied as
@@ -348,6 +385,15 @@ bool representable(std::string_view utf8)
     return true;
 }
 
+int exactByte(char32_t character)
+{
+    if (character < 0x80 || (character >= 0xA0 && character <= 0xFF))
+        return static_cast<int>(character);
+    if (const char exact = exactHigh(character))
+        return static_cast<unsigned char>(exact);
+    return exactlyRepresentable(character) ? static_cast<int>(character) : -1;
+}
+
 std::string_view utf8Form(unsigned char byte, bool doubled)
 {
     const auto& form = doubled ? byteForms.doubled[byte] : byteForms.plain[byte];
@@ -416,6 +462,13 @@ template <bool crLf> std::string_view decodeDoubled(std::string_view utf8)
         return static_cast<unsigned char>(exactHigh(cp));
     };
     for (std::size_t pos = 0; pos < utf8.size();) {
+        // Most of a text is ASCII without line breaks: copied a run at a time.
+        const std::size_t run = crLf ? plainAsciiRun(utf8.substr(pos)) : asciiRun(utf8.substr(pos));
+        copyRun(w, utf8.data() + pos, run);
+        w += run;
+        pos += run;
+        if (pos == utf8.size())
+            break;
         const char c = utf8[pos];
         if (static_cast<unsigned char>(c) < 0x80) {
             const std::size_t lineBreak = crLf ? LineBreaks::at(utf8, pos) : 0;

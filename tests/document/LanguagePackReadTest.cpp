@@ -219,16 +219,24 @@ TEST_F(ReadPack, EntitiesAreNeverExpandedNorFetched)
     EXPECT_EQ(doc.ValueList.value("ext").find("SECRET"), std::string::npos);
 }
 
-TEST_F(ReadPack, DeepNestingAndHugeValuesAreReadSafely)
+TEST_F(ReadPack, NestingUpToTheLimitAndHugeValuesAreReadAndDeeperNestingIsRefused)
 {
-    std::string deep = "<languagepack><info>";
-    for (int i = 0; i < 10000; ++i)
-        deep += "<n>";
-    for (int i = 0; i < 10000; ++i)
-        deep += "</n>";
-    deep += "</info><content><key id=\"k\"><value>v</value></key></content></languagepack>";
-    read(deep);
+    auto nested = [](int depth) {
+        std::string deep = "<languagepack><info>";
+        for (int i = 2; i < depth; ++i)
+            deep += "<n>";
+        for (int i = 2; i < depth; ++i)
+            deep += "</n>";
+        return deep + "</info><content><key id=\"k\"><value>v</value></key></content></languagepack>";
+    };
+    read(nested(256));
     EXPECT_EQ(doc.ValueList.value("k"), "v");
+    try {
+        read(nested(257));
+        ADD_FAILURE() << "no error";
+    } catch (const std::runtime_error& e) {
+        EXPECT_NE(std::string(e.what()).find("mehr als 256 Ebenen"), std::string::npos) << e.what();
+    }
 
     const std::string big(50u << 20, 'x');
     read(pack("<key id=\"big\"><value>" + big + "</value></key>"));

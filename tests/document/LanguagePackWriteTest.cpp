@@ -108,7 +108,7 @@ TEST_F(WritePack, RoundTripKeepsKeysTextsCommentsFlagsAndInfo)
     EXPECT_EQ(r.BreakList.value("empty"), "1");
     EXPECT_EQ(r.ValueList.indexOfName("Empty"), -1);
     EXPECT_EQ(r.ValueList.value("lf"), "a\r\nb\r\nc");
-    EXPECT_EQ(r.ValueList.value("spaces"), "");
+    EXPECT_EQ(r.ValueList.value("spaces"), "  \r\n  ");
     EXPECT_EQ(r.HtmlList.value("odd"), "true");
     EXPECT_EQ(r.BreakList.value("odd"), " 1");
     EXPECT_EQ(r.ValueList.value("<&\">"), "<b>&amp;\"'</b>\t");
