@@ -186,6 +186,12 @@ void LanguagePack::infoBlockToValues()
     packDate = infoBlock[rowDate];
 }
 
+bool LanguagePack::infoBlockEdited() const
+{
+    return infoBlock !=
+           std::array<std::string, infoRowCount>{packProject, packName, packLang, packVersion, packDate};
+}
+
 void LanguagePack::clearInfo()
 {
     packProject.clear();

@@ -72,6 +72,8 @@ public:
     // Info values into the info block's cells, and back.
     void infoValuesToBlock();
     void infoBlockToValues();
+    // Some cell of the info block differs from its info value.
+    bool infoBlockEdited() const;
     void clearInfo();
 
     // The reading steps of an open: parse the file (the tree's file name becomes `path`;
