@@ -254,6 +254,18 @@ Detection detect(std::string_view bytes)
 
     const std::string start = asciiStart(bytes.substr(d.byteOrderMarkLength), layout);
     Declaration declaration(start);
+    // The common slip of a blank line before the declaration, named before its encoding
+    // would be mistaken.
+    if (const std::size_t first = start.find_first_not_of(" \t\r\n");
+        first > 0 && first != std::string::npos && Declaration(start.substr(first)).present()) {
+        const auto lines =
+            std::count(start.begin(), start.begin() + static_cast<std::ptrdiff_t>(first), '\n');
+        const std::size_t lineStart = start.rfind('\n', first);
+        const std::size_t column = lineStart == std::string::npos ? first + 1 : first - lineStart;
+        d.problem = "ist kein gültiges XML: XML-Deklaration nur am Anfang der Datei erlaubt (Zeile " +
+                    std::to_string(lines + 1) + ", Spalte " + std::to_string(column) + ")";
+        return d;
+    }
     std::string declared;
     if (declaration.present()) {
         d.declaration = true;

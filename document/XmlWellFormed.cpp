@@ -18,10 +18,10 @@ namespace {
 constexpr std::uint64_t ones = 0x0101010101010101ull;
 constexpr std::uint64_t highBits = 0x8080808080808080ull;
 
-// The first place from `i` on (at a character's start) that the check must look at
-// itself: a control character, the "&" of "&#", a character of three or four bytes, or a
-// byte that cannot stand where it does. ASCII and two-byte sequences, nearly all of a pack,
-// pass sixteen bytes at a time where the processor allows. Returns `n` when there is none.
+// The first place from `i` on that the check must look at itself, at a character's start:
+// a control character, the "&" of "&#", a character of three or four bytes, or a byte that
+// cannot stand where it does. ASCII and two-byte sequences, nearly all of a pack, pass
+// thirty-two bytes at a time where the processor has SSE2. Returns `n` when there is none.
 std::size_t nextNotice(const char* data, std::size_t i, std::size_t n)
 {
 #if defined(__SSE2__)
@@ -50,6 +50,7 @@ std::size_t nextNotice(const char* data, std::size_t i, std::size_t n)
     const auto load = [data](std::size_t at) {
         return _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
     };
+    const std::size_t start = i;
     // `i` starts a character: a continuation byte there has no lead byte.
     if (i + 33 <= n && static_cast<signed char>(data[i]) < -64)
         return i;
@@ -57,11 +58,17 @@ std::size_t nextNotice(const char* data, std::size_t i, std::size_t n)
         const __m128i v0 = load(i), v1 = load(i + 16), next0 = load(i + 1), next1 = load(i + 17);
         const auto found = static_cast<std::uint32_t>(_mm_movemask_epi8(notice(v0, next0))) |
                            static_cast<std::uint32_t>(_mm_movemask_epi8(notice(v1, next1))) << 16;
-        if (found != 0)
-            return i + static_cast<std::size_t>(std::countr_zero(found));
+        if (found != 0) {
+            // The second byte of a sequence is flagged for a stray byte after it; the
+            // character to look at then starts at its lead byte.
+            const std::size_t at = i + static_cast<std::size_t>(std::countr_zero(found));
+            const auto here = static_cast<signed char>(data[at]);
+            const auto before = static_cast<unsigned char>(data[at - (at > start ? 1 : 0)]);
+            return at > start && here < -64 && before >= 0xC2 && before < 0xE0 ? at - 1 : at;
+        }
     }
     // The last lead byte's continuation byte was checked with it.
-    if (i > 0 && i < n && static_cast<signed char>(data[i]) < -64)
+    if (i > start && i < n && static_cast<signed char>(data[i]) < -64)
         --i;
 #endif
     for (; i < n; ++i) {
@@ -171,9 +178,18 @@ bool isNamePart(char32_t c)
     return c == 0xB7 || inRanges(c, {{0x300, 0x36F}, {0x203F, 0x2040}});
 }
 
+// The problem at the start of the node's markup (pugixml gives the place of its name or text).
 Problem at(const pugi::xml_node& node, std::string what)
 {
-    return {std::move(what), node.offset_debug()};
+    std::ptrdiff_t offset = node.offset_debug();
+    const std::ptrdiff_t markup = node.type() == pugi::node_element                                       ? 1
+                                  : node.type() == pugi::node_pi || node.type() == pugi::node_declaration ? 2
+                                  : node.type() == pugi::node_comment                                     ? 4
+                                  : node.type() == pugi::node_cdata                                       ? 9
+                                                                                                          : 0;
+    if (offset >= markup)
+        offset -= markup;
+    return {std::move(what), offset};
 }
 
 bool sameAttributeTwice(const pugi::xml_node& element)

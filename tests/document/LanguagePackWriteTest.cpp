@@ -283,3 +283,40 @@ TEST_F(WritePack, ContentIsRebuiltNotAppendedOnEverySave)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(WritePack, WhitespaceOnlyTextsSurviveASave)
+{
+    newPack();
+    addKey("blank", " ", "\t");
+    addKey("break", "\r\n", "  \r\n ");
+    const LanguagePack& r = roundTrip();
+    EXPECT_EQ(r.record("blank"), (KeyRecord{" ", "\t", "0", "0", "0"}));
+    EXPECT_EQ(r.record("break"), (KeyRecord{"\r\n", "  \r\n ", "0", "0", "0"}));
+}
+
+TEST_F(WritePack, AControlCharacterXmlCannotHoldRefusesTheSaveAndKeepsTheFile)
+{
+    for (const std::string& text : {std::string("a\x01"), std::string("a\0b", 3)}) {
+        newPack();
+        addKey("k", text);
+        const std::string target = dir.write("pack.xml", "old");
+        try {
+            doc.writePack(target, view);
+            ADD_FAILURE() << "no error";
+        } catch (const std::runtime_error& e) {
+            EXPECT_EQ(std::string(e.what()),
+                      "Datei \"" + target +
+                          "\" kann nicht gespeichert werden. Der Schlüssel \"k\" enthält ein "
+                          "Steuerzeichen, das XML nicht speichern kann.");
+        }
+        EXPECT_EQ(TempDir::read(target), "old");
+    }
+    newPack();
+    doc.infoBlock[rowProject] = "a\x1F";
+    EXPECT_THROW(doc.writePack(dir.path("info.xml"), view), std::runtime_error);
+    EXPECT_FALSE(std::filesystem::exists(dir.path("info.xml")));
+}
+
+} // namespace
