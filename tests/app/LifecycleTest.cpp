@@ -3,6 +3,8 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include <functional>
+
 #include <sys/stat.h>
 
 namespace {
@@ -330,6 +332,100 @@ TEST_F(LifecycleTest, FailedWriteIsReportedAndKeepsTheOldFileAndTheChanges)
     EXPECT_EQ(status(), "Änderungen übernommen (nicht gespeichert: shop_frontend_de.xml)");
     // The raised version stays.
     EXPECT_EQ(infoCell(rowVersion), "1.4.3");
+}
+
+TEST_F(LifecycleTest, AfterAnOpenThatStoppedAtABadKeyASaveAsksForTheFile)
+{
+    open(example("shop_frontend_de.xml"));
+    const std::string text =
+        "<languagepack><content><key id=\"a\"><value>eins</value></key>"
+        "<key id=\"b\"><value>zwei<x/></value></key><key id=\"c\"/></content></languagepack>";
+    const std::string path = folder.write("partly.xml", text);
+    open(path);
+    dialogs.takeShown();
+    ASSERT_TRUE(window->saveAction->isEnabled());
+
+    dialogs.fileAnswers = {path};
+    dialogs.confirmationAnswers = {false};
+    window->saveAction->trigger();
+    EXPECT_EQ(dialogs.takeShown(),
+              Shown({"save: Speichern als...",
+                     "confirm: Diese Datei existiert bereits. Soll die Datei überschrieben werden?"}));
+    EXPECT_EQ(dialogs.fileDialogs.back().fileName, path);
+    EXPECT_EQ(TempDir::read(path), text);
+
+    // Saved elsewhere, the next save still asks: the opened file stays protected.
+    dialogs.fileAnswers = {folder.path("copy.xml"), std::nullopt};
+    window->saveAction->trigger();
+    window->saveActionExecute();
+    EXPECT_EQ(dialogs.takeShown(), Shown({"save: Speichern als...", "save: Speichern als..."}));
+    EXPECT_NE(TempDir::read(folder.path("copy.xml")).find("eins"), std::string::npos);
+    EXPECT_EQ(TempDir::read(path), text);
+}
+
+TEST_F(LifecycleTest, EditsNotTakenOverCountAsUnsavedChanges)
+{
+    struct Edit
+    {
+        const char* name;
+        std::function<void(TForm1&)> make;
+    };
+    const Edit edits[] = {
+        {"typed text", [this](TForm1& w) { typeInto(w.lpValue, "!"); }},
+        {"typed comment", [this](TForm1& w) { typeInto(w.lpComment, "!"); }},
+        {"toggled flag", [](TForm1& w) { w.htmlCheckbox->click(); }},
+        {"edited info block",
+         [](TForm1& w) {
+             w.lpInfoblock->model()->setData(w.lpInfoblock->model()->index(rowName, 1), "neu");
+         }},
+    };
+    struct Operation
+    {
+        const char* name;
+        std::function<void(TForm1&)> run;
+    };
+    const Operation operations[] = {
+        {"close", [](TForm1& w) { w.closeAction->trigger(); }},
+        {"new", [](TForm1& w) { w.newFile->trigger(); }},
+        {"open", [](TForm1& w) { w.loadAction->trigger(); }},
+        {"exit", [](TForm1& w) { w.exitAction->trigger(); }},
+        {"window frame", [](TForm1& w) { w.close(); }},
+    };
+    for (const Edit& edit : edits)
+        for (const Operation& operation : operations) {
+            SCOPED_TRACE(std::string(edit.name) + ", " + operation.name);
+            SetUp();
+            window->show();
+            open(example("shop_frontend_de.xml"));
+            edit.make(*window);
+            dialogs.takeShown();
+            dialogs.warningAnswers = {Answer::Abbrechen};
+            operation.run(*window);
+            EXPECT_EQ(dialogs.takeShown(), Shown{question});
+            EXPECT_EQ(window->pack.keys.count(), 8);
+            EXPECT_TRUE(window->isVisible());
+        }
+
+    // "Ja" saves them, and afterwards nothing is left to ask about.
+    SetUp();
+    const std::string path = example("shop_frontend_de.xml");
+    open(path);
+    typeInto(window->lpValue, " Noch.");
+    window->lpInfoblock->model()->setData(window->lpInfoblock->model()->index(rowName, 1), "neu");
+    dialogs.takeShown();
+    dialogs.warningAnswers = {Answer::Ja};
+    window->closeAction->trigger();
+    EXPECT_EQ(dialogs.takeShown(), Shown{question});
+    EXPECT_EQ(status(), "Kein Languagepack geladen");
+    EXPECT_NE(TempDir::read(path).find("leer. Noch."), std::string::npos);
+    EXPECT_NE(TempDir::read(path).find("name=\"neu\""), std::string::npos);
+
+    open(path);
+    window->lpInfoblock->model()->setData(window->lpInfoblock->model()->index(rowProject, 1), "neu");
+    window->saveAction->trigger();
+    window->closeAction->trigger();
+    EXPECT_EQ(dialogs.takeShown(), Shown{"open: Languagepack laden"});
+    EXPECT_EQ(status(), "Kein Languagepack geladen");
 }
 
 TEST_F(LifecycleTest, ShortcutsRunTheirActionsWhereverTheFocusIs)
