@@ -87,7 +87,7 @@ public:
     // Writes the document into the tree and saves the tree to `path` in the encoding the
     // file was read in, replacing the file only once the new one is complete. Reports
     // through `view`; throws on a failed write and on a document the file cannot hold, and
-    // writes nothing then. A successful write makes the info values those it wrote.
+    // writes nothing then.
     void writePack(const std::string& path, PackView& view);
 
     // packDate and info-block row 5 := the clock's current time.
