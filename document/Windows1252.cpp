@@ -114,20 +114,37 @@ std::size_t plainAsciiRun(std::string_view s)
             return i + static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(mask)));
     }
 #endif
+    for (; i + 8 <= s.size(); i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, s.data() + i, 8);
+        constexpr std::uint64_t ones = 0x0101010101010101ull, high = 0x8080808080808080ull;
+        const std::uint64_t cr = w ^ ('\r' * ones), lf = w ^ ('\n' * ones);
+        // The lowest flag is always exact.
+        const std::uint64_t flags = (w | ((cr - ones) & ~cr) | ((lf - ones) & ~lf)) & high;
+        if (flags != 0)
+            return i + static_cast<std::size_t>(std::countr_zero(flags)) / 8;
+    }
     while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80 && s[i] != '\r' && s[i] != '\n')
         ++i;
     return i;
 }
 
-// Copies a run of bytes; short runs, the usual ones between two umlauts, without a call.
+// Copies a run of bytes; the short runs between two umlauts with two word copies that
+// overlap, without a call.
 inline void copyRun(char* to, const char* from, std::size_t length)
 {
     if (length > 16) {
         std::memcpy(to, from, length);
-        return;
+    } else if (length >= 8) {
+        std::memcpy(to, from, 8);
+        std::memcpy(to + length - 8, from + length - 8, 8);
+    } else if (length >= 4) {
+        std::memcpy(to, from, 4);
+        std::memcpy(to + length - 4, from + length - 4, 4);
+    } else {
+        for (std::size_t i = 0; i < length; ++i)
+            to[i] = from[i];
     }
-    for (std::size_t i = 0; i < length; ++i)
-        to[i] = from[i];
 }
 
 // Walks the text: `ascii(pos, length)` for each run of ASCII bytes, which are copied as
@@ -481,6 +498,23 @@ template <bool crLf> std::string_view decodeDoubled(std::string_view utf8)
             *w++ = '\n';
             pos += lineBreak;
             continue;
+        }
+        // The doubled form of most letters: two characters of U+0080 to U+00FF, each of two
+        // bytes, standing for a lead and a continuation byte.
+        if (pos + 3 < utf8.size()) {
+            const auto byte = [&utf8, pos](std::size_t i) {
+                return static_cast<unsigned char>(utf8[pos + i]);
+            };
+            if ((byte(0) & 0xFE) == 0xC2 && (byte(1) & 0xC0) == 0x80 && (byte(2) & 0xFE) == 0xC2 &&
+                (byte(3) & 0xC0) == 0x80) {
+                const unsigned lead = ((byte(0) & 0x1Fu) << 6) | (byte(1) & 0x3Fu);
+                const unsigned continuation = ((byte(2) & 0x1Fu) << 6) | (byte(3) & 0x3Fu);
+                if (lead >= 0xC2 && lead < 0xE0 && (continuation & 0xC0) == 0x80) {
+                    *w++ = encodeCodePoint(((lead & 0x1Fu) << 6) | (continuation & 0x3Fu));
+                    pos += 4;
+                    continue;
+                }
+            }
         }
         const unsigned lead = nextByte(pos);
         char32_t cp = 0;

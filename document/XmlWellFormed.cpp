@@ -8,7 +8,9 @@
 #include <cstring>
 #include <vector>
 
-#if defined(__SSE2__)
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
@@ -18,26 +20,54 @@ namespace {
 constexpr std::uint64_t ones = 0x0101010101010101ull;
 constexpr std::uint64_t highBits = 0x8080808080808080ull;
 
-// The first place from `i` on that the check must look at itself, at a character's start:
-// a control character, the "&" of "&#", a character of three or four bytes, or a byte that
-// cannot stand where it does. ASCII and two-byte sequences, nearly all of a pack, pass
-// thirty-two bytes at a time where the processor has SSE2. Returns `n` when there is none.
-std::size_t nextNotice(const char* data, std::size_t i, std::size_t n)
+constexpr std::size_t none = std::string_view::npos;
+
+// The block checks below flag, thirty-two bytes at a time while thirty-three remain, the
+// bytes that need a look, `next` being the bytes one further on: a control character, the
+// "&" of "&#", a lead byte of two bytes not followed by a continuation byte or any other
+// byte followed by one, and a byte from 0x80 on that is neither. They return the place of
+// the first flagged byte, or `none` with `i` where they stopped. As signed bytes,
+// continuation bytes 0x80-0xBF lie below -64 and the leads 0xC2-0xDF between -63 and -32.
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define KORVEL_AVX2_BLOCKS 1
+__attribute__((target("avx2"))) std::size_t flaggedByteAvx2(const char* data, std::size_t& i, std::size_t n)
 {
+    const __m256i zero = _mm256_setzero_si256(), space = _mm256_set1_epi8(0x20);
+    const __m256i amp = _mm256_set1_epi8('&'), hash = _mm256_set1_epi8('#');
+    const __m256i continuationEnd = _mm256_set1_epi8(-64), leadStart = _mm256_set1_epi8(-63);
+    const __m256i leadEnd = _mm256_set1_epi8(-32);
+    for (; i + 33 <= n; i += 32) {
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + i));
+        const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + i + 1));
+        const __m256i lead = _mm256_and_si256(_mm256_cmpgt_epi8(v, leadStart), _mm256_cmpgt_epi8(leadEnd, v));
+        const __m256i continuation = _mm256_cmpgt_epi8(continuationEnd, v);
+        const __m256i negative = _mm256_cmpgt_epi8(zero, v);
+        const __m256i pairing = _mm256_xor_si256(lead, _mm256_cmpgt_epi8(continuationEnd, next));
+        const __m256i other = _mm256_andnot_si256(_mm256_or_si256(lead, continuation), negative);
+        const __m256i control = _mm256_andnot_si256(negative, _mm256_cmpgt_epi8(space, v));
+        const __m256i reference = _mm256_and_si256(_mm256_cmpeq_epi8(v, amp), _mm256_cmpeq_epi8(next, hash));
+        const auto found = static_cast<std::uint32_t>(_mm256_movemask_epi8(
+            _mm256_or_si256(_mm256_or_si256(pairing, other), _mm256_or_si256(control, reference))));
+        if (found != 0)
+            return i + static_cast<std::size_t>(std::countr_zero(found));
+    }
+    return none;
+}
+#endif
+
+std::size_t flaggedByte(const char* data, std::size_t& i, std::size_t n)
+{
+#if defined(KORVEL_AVX2_BLOCKS)
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2)
+        return flaggedByteAvx2(data, i, n);
+#endif
 #if defined(__SSE2__)
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i space = _mm_set1_epi8(0x20);
-    const __m128i amp = _mm_set1_epi8('&');
-    const __m128i hash = _mm_set1_epi8('#');
-    // As signed bytes: continuation bytes 0x80-0xBF lie below -64, leads 0xC2-0xDF between
-    // -63 and -32.
-    const __m128i continuationEnd = _mm_set1_epi8(-64);
-    const __m128i leadStart = _mm_set1_epi8(-63);
+    const __m128i zero = _mm_setzero_si128(), space = _mm_set1_epi8(0x20);
+    const __m128i amp = _mm_set1_epi8('&'), hash = _mm_set1_epi8('#');
+    const __m128i continuationEnd = _mm_set1_epi8(-64), leadStart = _mm_set1_epi8(-63);
     const __m128i leadEnd = _mm_set1_epi8(-32);
-    // The bytes of `v` that need a look, `next` being the bytes one further on: a control
-    // character, the "&" of "&#", a lead byte not followed by a continuation byte or any
-    // other byte followed by one, and a byte from 0x80 on that is neither.
-    const auto notice = [&](__m128i v, __m128i next) {
+    const auto flags = [&](__m128i v, __m128i next) {
         const __m128i lead = _mm_and_si128(_mm_cmpgt_epi8(v, leadStart), _mm_cmplt_epi8(v, leadEnd));
         const __m128i continuation = _mm_cmplt_epi8(v, continuationEnd);
         const __m128i negative = _mm_cmplt_epi8(v, zero);
@@ -45,32 +75,44 @@ std::size_t nextNotice(const char* data, std::size_t i, std::size_t n)
         const __m128i other = _mm_andnot_si128(_mm_or_si128(lead, continuation), negative);
         const __m128i control = _mm_andnot_si128(negative, _mm_cmplt_epi8(v, space));
         const __m128i reference = _mm_and_si128(_mm_cmpeq_epi8(v, amp), _mm_cmpeq_epi8(next, hash));
-        return _mm_or_si128(_mm_or_si128(pairing, other), _mm_or_si128(control, reference));
+        return static_cast<std::uint32_t>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_or_si128(pairing, other), _mm_or_si128(control, reference))));
     };
     const auto load = [data](std::size_t at) {
         return _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
     };
+    for (; i + 33 <= n; i += 32) {
+        const std::uint32_t found = flags(load(i), load(i + 1)) | flags(load(i + 16), load(i + 17)) << 16;
+        if (found != 0)
+            return i + static_cast<std::size_t>(std::countr_zero(found));
+    }
+#else
+    (void)data, (void)n;
+#endif
+    return none;
+}
+
+// The first place from `i` on that the check must look at itself, at a character's start:
+// a control character, the "&" of "&#", a character of three or four bytes, or a byte that
+// cannot stand where it does. ASCII and two-byte sequences, nearly all of a pack, pass a
+// block at a time. Returns `n` when there is no such place.
+std::size_t nextNotice(const char* data, std::size_t i, std::size_t n)
+{
     const std::size_t start = i;
     // `i` starts a character: a continuation byte there has no lead byte.
-    if (i + 33 <= n && static_cast<signed char>(data[i]) < -64)
+    if (i < n && static_cast<signed char>(data[i]) < -64)
         return i;
-    for (; i + 33 <= n; i += 32) {
-        const __m128i v0 = load(i), v1 = load(i + 16), next0 = load(i + 1), next1 = load(i + 17);
-        const auto found = static_cast<std::uint32_t>(_mm_movemask_epi8(notice(v0, next0))) |
-                           static_cast<std::uint32_t>(_mm_movemask_epi8(notice(v1, next1))) << 16;
-        if (found != 0) {
-            // The second byte of a sequence is flagged for a stray byte after it; the
-            // character to look at then starts at its lead byte.
-            const std::size_t at = i + static_cast<std::size_t>(std::countr_zero(found));
-            const auto here = static_cast<signed char>(data[at]);
-            const auto before = static_cast<unsigned char>(data[at - (at > start ? 1 : 0)]);
-            return at > start && here < -64 && before >= 0xC2 && before < 0xE0 ? at - 1 : at;
-        }
+    if (const std::size_t at = flaggedByte(data, i, n); at != none) {
+        // The second byte of a sequence is flagged for a stray byte after it; the character
+        // to look at then starts at its lead byte.
+        const auto before = static_cast<unsigned char>(data[at - (at > start ? 1 : 0)]);
+        return at > start && static_cast<signed char>(data[at]) < -64 && before >= 0xC2 && before < 0xE0
+                   ? at - 1
+                   : at;
     }
     // The last lead byte's continuation byte was checked with it.
     if (i > start && i < n && static_cast<signed char>(data[i]) < -64)
         --i;
-#endif
     for (; i < n; ++i) {
         const auto c = static_cast<unsigned char>(data[i]);
         if (c >= 0x80 || c < 0x20 || c == '&')
