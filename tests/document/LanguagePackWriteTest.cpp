@@ -286,16 +286,6 @@ TEST_F(WritePack, ContentIsRebuiltNotAppendedOnEverySave)
 
 namespace {
 
-TEST_F(WritePack, WhitespaceOnlyTextsSurviveASave)
-{
-    newPack();
-    addKey("blank", " ", "\t");
-    addKey("break", "\r\n", "  \r\n ");
-    const LanguagePack& r = roundTrip();
-    EXPECT_EQ(r.record("blank"), (KeyRecord{" ", "\t", "0", "0", "0"}));
-    EXPECT_EQ(r.record("break"), (KeyRecord{"\r\n", "  \r\n ", "0", "0", "0"}));
-}
-
 TEST_F(WritePack, AControlCharacterXmlCannotHoldRefusesTheSaveAndKeepsTheFile)
 {
     for (const std::string& text : {std::string("a\x01"), std::string("a\0b", 3)}) {

@@ -1,61 +1,43 @@
 #pragma once
 
-#include <cstdint>
+#include <iconv.h>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
 // Packs for the save rule, built by the tests: generated packs in every encoding a pack may
-// use, written here without the program's own encoder, so that both are checked.
+// use, encoded here by the system's iconv rather than the program's own encoder.
 namespace PackCorpus {
 
 enum class Encoding { utf8, utf8WithMark, utf16le, utf16be, latin1, windows1252 };
 
 inline const char* declaredName(Encoding e)
 {
-    switch (e) {
-    case Encoding::utf16le:
-        return "UTF-16";
-    case Encoding::utf16be:
-        return "UTF-16BE";
-    case Encoding::latin1:
-        return "ISO-8859-1";
-    case Encoding::windows1252:
-        return "windows-1252";
-    default:
-        return "UTF-8";
-    }
+    constexpr const char* names[] = {"UTF-8", "UTF-8", "UTF-16", "UTF-16BE", "ISO-8859-1", "windows-1252"};
+    return names[static_cast<int>(e)];
 }
 
-inline char32_t next(std::string_view utf8, std::size_t& pos)
+// UTF-8 text in the encoding, with the byte-order mark of the UTF-16 files and of
+// utf8WithMark; throws when the encoding lacks a character.
+inline std::string encode(std::string_view utf8, Encoding e)
 {
-    const auto b = static_cast<unsigned char>(utf8[pos]);
-    const int length = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
-    char32_t c = length == 1 ? b : b & (0x7F >> length);
-    for (int i = 1; i < length; ++i)
-        c = (c << 6) | (static_cast<unsigned char>(utf8[pos + static_cast<std::size_t>(i)]) & 0x3F);
-    pos += static_cast<std::size_t>(length);
-    return c;
-}
-
-// The windows-1252 byte of a character, or -1.
-inline int windows1252Byte(char32_t c)
-{
-    constexpr char16_t high[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                   0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-                                   0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                   0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
-        return static_cast<int>(c);
-    for (int i = 0; i < 32; ++i)
-        if (high[i] != 0 && high[i] == c)
-            return 0x80 + i;
-    return -1;
-}
-
-inline bool holds(Encoding e, char32_t c)
-{
-    return e == Encoding::latin1 ? c <= 0xFF : e == Encoding::windows1252 ? windows1252Byte(c) >= 0 : true;
+    constexpr const char* iconvNames[] = {"UTF-8",    "UTF-8",      "UTF-16LE",
+                                          "UTF-16BE", "ISO-8859-1", "WINDOWS-1252"};
+    const iconv_t cd = iconv_open(iconvNames[static_cast<int>(e)], "UTF-8");
+    std::string in(utf8), out(utf8.size() * 4 + 4, '\0');
+    char *from = in.data(), *to = out.data();
+    std::size_t left = in.size(), room = out.size();
+    const std::size_t done = iconv(cd, &from, &left, &to, &room);
+    iconv_close(cd);
+    if (done == static_cast<std::size_t>(-1))
+        throw std::invalid_argument("not in the encoding");
+    out.resize(out.size() - room);
+    const char* mark = e == Encoding::utf8WithMark ? "\xEF\xBB\xBF"
+                       : e == Encoding::utf16le    ? "\xFF\xFE"
+                       : e == Encoding::utf16be    ? "\xFE\xFF"
+                                                   : "";
+    return mark + out;
 }
 
 // Text for a place where references may stand: characters the encoding lacks as references.
@@ -63,39 +45,20 @@ inline std::string escapeFor(Encoding e, std::string_view utf8)
 {
     std::string out;
     for (std::size_t pos = 0; pos < utf8.size();) {
-        const std::size_t start = pos;
-        const char32_t c = next(utf8, pos);
-        if (holds(e, c))
-            out += utf8.substr(start, pos - start);
-        else
+        std::size_t length = 1;
+        while (pos + length < utf8.size() && (utf8[pos + length] & 0xC0) == 0x80)
+            ++length;
+        const std::string_view one = utf8.substr(pos, length);
+        pos += length;
+        try {
+            encode(one, e);
+            out += one;
+        } catch (const std::invalid_argument&) {
+            char32_t c = static_cast<unsigned char>(one[0]) & (0x7F >> length);
+            for (const char next : one.substr(1))
+                c = (c << 6) | (next & 0x3F);
             out += "&#" + std::to_string(static_cast<unsigned long>(c)) + ";";
-    }
-    return out;
-}
-
-// A UTF-8 document as the bytes of a file in the encoding.
-inline std::string encode(std::string_view utf8, Encoding e)
-{
-    std::string out;
-    auto unit = [&](char32_t u) {
-        const char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
-        out += e == Encoding::utf16be ? hi : lo;
-        out += e == Encoding::utf16be ? lo : hi;
-    };
-    if (e == Encoding::utf8WithMark)
-        out = "\xEF\xBB\xBF";
-    if (e == Encoding::utf8 || e == Encoding::utf8WithMark)
-        return out + std::string(utf8);
-    if (e == Encoding::utf16le || e == Encoding::utf16be)
-        unit(0xFEFF);
-    for (std::size_t pos = 0; pos < utf8.size();) {
-        const char32_t c = next(utf8, pos);
-        if (e == Encoding::latin1 || e == Encoding::windows1252)
-            out += static_cast<char>(e == Encoding::latin1 ? c : static_cast<char32_t>(windows1252Byte(c)));
-        else if (c < 0x10000)
-            unit(c);
-        else
-            unit(0xD800 + ((c - 0x10000) >> 10)), unit(0xDC00 + ((c - 0x10000) & 0x3FF));
+        }
     }
     return out;
 }

@@ -43,47 +43,4 @@ TEST(XmlFile, ACharacterTheEncodingLacksWhereNoReferenceMayStandRefusesTheSave)
     }
 }
 
-TEST(XmlFile, CarriageReturnsAndWhitespaceOnlyTextAreWrittenSoAParserKeepsThem)
-{
-    pugi::xml_document tree;
-    pugi::xml_node r = tree.append_child("r");
-    r.append_attribute("a").set_value("x\r\n\ty\"");
-    r.append_child(pugi::node_pcdata).set_value("a\rb\r\nc <&>");
-    r.append_child("s").append_child(pugi::node_pcdata).set_value(" \n");
-    EXPECT_EQ(XmlFile::serialise(tree, {}, "x"),
-              "<r a=\"x&#13;&#10;&#9;y&quot;\">a&#13;b&#13;\nc &lt;&amp;&gt;<s>&#32;\n</s></r>");
-}
-
-TEST(XmlFile, Utf16IsWrittenInItsOwnByteOrderWithAByteOrderMark)
-{
-    EXPECT_EQ(written("<r>ä</r>", {FileEncoding::utf16be}),
-              std::string("\xFE\xFF\0<\0r\0>\0\xE4\0<\0/\0r\0>", 18));
-    EXPECT_EQ(written("<r>ä</r>", {FileEncoding::utf16le}),
-              std::string("\xFF\xFE<\0r\0>\0\xE4\0<\0/\0r\0>\0", 18));
-    EXPECT_EQ(written("<r>\U0001F600</r>", {FileEncoding::utf16le}).substr(8, 4),
-              std::string("\x3D\xD8\x00\xDE", 4));
-}
-
-TEST(XmlFile, AControlCharacterInTheTreeRefusesTheSave)
-{
-    pugi::xml_document tree;
-    tree.append_child("r").append_attribute("project").set_value("a\x01");
-    EXPECT_THROW(XmlFile::serialise(tree, {}, "x"), std::runtime_error);
-    std::string out;
-    EXPECT_FALSE(XmlFile::appendText(out, "a\x01", true));
-    EXPECT_FALSE(XmlFile::appendAttribute(out, std::string("a\0", 2)));
-    EXPECT_TRUE(XmlFile::appendText(out, "\t\r\n", true));
-}
-
-TEST(XmlFile, ATreeOfAnyDepthIsWrittenAndRemovedWithoutRecursion)
-{
-    pugi::xml_document tree;
-    pugi::xml_node node = tree.append_child("r");
-    for (int i = 0; i < 300000; ++i)
-        node = node.append_child("n");
-    EXPECT_EQ(XmlFile::serialise(tree, {}, "x").size(), std::string("<r></r><n/>").size() + 299999 * 7u);
-    XmlFile::removeChildren(tree.first_child());
-    EXPECT_FALSE(tree.first_child().first_child());
-}
-
 } // namespace
