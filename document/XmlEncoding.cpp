@@ -371,11 +371,6 @@ std::string toUtf8(std::string_view bytes, FileEncoding encoding, std::string& p
                 appendUtf8(out, byte);
                 continue;
             }
-            // The five bytes windows-1252 leaves undefined are no characters of it.
-            if (byte == 0x81 || byte == 0x8D || byte == 0x8F || byte == 0x90 || byte == 0x9D) {
-                problem = "das Byte 0x" + hex(byte).substr(2) + " ist in windows-1252 kein Zeichen";
-                return out;
-            }
             const std::string_view form = Windows1252::utf8Form(byte, false);
             out += form;
         }

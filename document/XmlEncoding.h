@@ -36,8 +36,10 @@ struct Detection
 Detection detect(std::string_view bytes);
 
 // The file's bytes after the byte-order mark, in a UTF-16 or an 8-bit encoding, as UTF-8.
-// `problem` names what is no character of the encoding (a byte windows-1252 leaves
-// undefined, a lone UTF-16 surrogate); the text then ends where it stands.
+// The five bytes windows-1252 leaves undefined stand for the code points of the same
+// number, as the program has always read them; they are written back as references.
+// `problem` names what is no text of the encoding (a lone UTF-16 surrogate); the text then
+// ends where it stands.
 std::string toUtf8(std::string_view bytes, FileEncoding encoding, std::string& problem);
 
 // True when the encoding holds the character as it is, without a character reference.
