@@ -33,19 +33,19 @@ void setAttribute(pugi::xml_node node, const char* name, const std::string& text
 }
 
 // The text of a `value` or `comment` element: empty without the element or without
-// children; one text or CDATA node is the text; anything else ends the reading. The text
-// is valid until the next call.
+// content; one text (held as the element's value) or one CDATA node is the text; anything
+// else ends the reading. The text is valid until the next call.
 std::string_view elementText(const pugi::xml_node& element, std::string_view key)
 {
+    const char* text = element.value();
     const pugi::xml_node first = element.first_child();
-    if (!first)
+    if (!*text && !first)
         return {};
-    const bool singleText =
-        !first.next_sibling() && (first.type() == pugi::node_pcdata || first.type() == pugi::node_cdata);
+    const bool singleText = *text ? !first : !first.next_sibling() && first.type() == pugi::node_cdata;
     if (!singleText)
         throw std::runtime_error("Schlüssel \"" + Windows1252::toUtf8(key) + "\": Das Element \"" +
                                  element.name() + "\" darf nur einen Text enthalten.");
-    return Windows1252::decodeTextView(first.value());
+    return Windows1252::decodeTextView(*text ? text : first.value());
 }
 
 // An attribute value by the plain conversion, valid until the next call with the same
@@ -87,7 +87,7 @@ struct KeyChildren
     pugi::xml_node value, comment;
     bool any = false;
     bool shallow = true;
-    explicit KeyChildren(const pugi::xml_node& node)
+    explicit KeyChildren(const pugi::xml_node& node) : any(*node.value() != '\0')
     {
         for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
             any = true;
@@ -287,7 +287,7 @@ void LanguagePack::reserveFor(const pugi::xml_node& content)
 {
     std::size_t n = 0;
     for (pugi::xml_node node = content.child("key"); node; node = node.next_sibling())
-        if (node.first_child())
+        if (node.first_child() || *node.value())
             ++n;
     for (THashedStringList* table : {&ValueList, &HtmlList, &BreakList, &UnixList, &CommentList})
         table->reserve(static_cast<std::size_t>(table->count()) + n);

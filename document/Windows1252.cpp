@@ -98,53 +98,32 @@ std::size_t asciiRun(std::string_view s)
     return i;
 }
 
-// The length of the run of ASCII bytes at the start of `s` that holds no line break:
-// sixteen bytes at a time where the processor allows.
-std::size_t plainAsciiRun(std::string_view s)
+// Copies the run of ASCII bytes at `pos` (without line breaks when `crLf`) to `out` and
+// moves both past it. Sixteen bytes at a time where the processor allows: each block is
+// stored whole, so `out` needs sixteen bytes of room beyond what the text takes.
+template <bool crLf> inline void copyAsciiRun(std::string_view text, std::size_t& pos, char*& out)
 {
-    std::size_t i = 0;
 #if defined(__SSE2__)
     const __m128i cr = _mm_set1_epi8('\r');
     const __m128i lf = _mm_set1_epi8('\n');
-    for (; i + 16 <= s.size(); i += 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data() + i));
-        const int mask =
-            _mm_movemask_epi8(_mm_or_si128(v, _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf))));
-        if (mask != 0)
-            return i + static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(mask)));
+    while (pos + 16 <= text.size()) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + pos));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), v);
+        const __m128i stop =
+            crLf ? _mm_or_si128(v, _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf))) : v;
+        if (const int mask = _mm_movemask_epi8(stop); mask != 0) {
+            const auto run = static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(mask)));
+            pos += run;
+            out += run;
+            return;
+        }
+        pos += 16;
+        out += 16;
     }
 #endif
-    for (; i + 8 <= s.size(); i += 8) {
-        std::uint64_t w;
-        std::memcpy(&w, s.data() + i, 8);
-        constexpr std::uint64_t ones = 0x0101010101010101ull, high = 0x8080808080808080ull;
-        const std::uint64_t cr = w ^ ('\r' * ones), lf = w ^ ('\n' * ones);
-        // The lowest flag is always exact.
-        const std::uint64_t flags = (w | ((cr - ones) & ~cr) | ((lf - ones) & ~lf)) & high;
-        if (flags != 0)
-            return i + static_cast<std::size_t>(std::countr_zero(flags)) / 8;
-    }
-    while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80 && s[i] != '\r' && s[i] != '\n')
-        ++i;
-    return i;
-}
-
-// Copies a run of bytes; the short runs between two umlauts with two word copies that
-// overlap, without a call.
-inline void copyRun(char* to, const char* from, std::size_t length)
-{
-    if (length > 16) {
-        std::memcpy(to, from, length);
-    } else if (length >= 8) {
-        std::memcpy(to, from, 8);
-        std::memcpy(to + length - 8, from + length - 8, 8);
-    } else if (length >= 4) {
-        std::memcpy(to, from, 4);
-        std::memcpy(to + length - 4, from + length - 4, 4);
-    } else {
-        for (std::size_t i = 0; i < length; ++i)
-            to[i] = from[i];
-    }
+    while (pos < text.size() && static_cast<unsigned char>(text[pos]) < 0x80 &&
+           (!crLf || (text[pos] != '\r' && text[pos] != '\n')))
+        *out++ = text[pos++];
 }
 
 // Walks the text: `ascii(pos, length)` for each run of ASCII bytes, which are copied as
@@ -465,7 +444,7 @@ template <bool crLf> std::string_view decodeInTwoPasses(std::string_view utf8)
 template <bool crLf> std::string_view decodeDoubled(std::string_view utf8)
 {
     thread_local std::string outBuffer;
-    char* out = scratch(outBuffer, utf8.size() * (crLf ? 2 : 1));
+    char* out = scratch(outBuffer, utf8.size() * (crLf ? 2 : 1) + 16);
     char* w = out;
     // The byte the next character stands for; 0 where it stands for none in the plain way.
     auto nextByte = [&utf8](std::size_t& pos) -> unsigned {
@@ -480,10 +459,7 @@ template <bool crLf> std::string_view decodeDoubled(std::string_view utf8)
     };
     for (std::size_t pos = 0; pos < utf8.size();) {
         // Most of a text is ASCII without line breaks: copied a run at a time.
-        const std::size_t run = crLf ? plainAsciiRun(utf8.substr(pos)) : asciiRun(utf8.substr(pos));
-        copyRun(w, utf8.data() + pos, run);
-        w += run;
-        pos += run;
+        copyAsciiRun<crLf>(utf8, pos, w);
         if (pos == utf8.size())
             break;
         const char c = utf8[pos];

@@ -18,7 +18,8 @@ namespace XmlFile {
 // windows-1252 are read. A path that is no regular file or cannot be read, another
 // encoding, and XML that is not well-formed throw std::runtime_error naming the file (with
 // line and column where the XML breaks); the tree is then empty. Whitespace-only text nodes
-// are dropped; entities other than the predefined ones are never expanded or fetched. The
+// are dropped; a text that is an element's first child is held as the element's value;
+// entities other than the predefined ones are never expanded or fetched. The
 // children of the root's first child element named `dropped` are left to the caller, which
 // reads them and drops them (XmlWellFormed::structure).
 FileEncoding load(pugi::xml_document& tree, const std::string& path, const char* dropped = nullptr);

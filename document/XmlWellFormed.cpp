@@ -22,11 +22,32 @@ constexpr std::uint64_t highBits = 0x8080808080808080ull;
 
 constexpr std::size_t none = std::string_view::npos;
 
+// The length of a character a block check flags although it is fine and common: a tab,
+// line feed or carriage return, or a well-formed character of three bytes (the doubled
+// form of € and of most quotation marks has one); 0 for any other.
+inline std::size_t commonCharacter(const char* data, std::size_t at, std::size_t n)
+{
+    const auto b = static_cast<unsigned char>(data[at]);
+    if (b == '\t' || b == '\n' || b == '\r')
+        return 1;
+    if (b < 0xE0 || b >= 0xF0 || at + 2 >= n)
+        return 0;
+    const auto second = static_cast<unsigned char>(data[at + 1]);
+    const auto third = static_cast<unsigned char>(data[at + 2]);
+    if ((second & 0xC0) != 0x80 || (third & 0xC0) != 0x80)
+        return 0;
+    // No overlong forms, no surrogates, no U+FFFE and U+FFFF.
+    const bool fine = (b != 0xE0 || second >= 0xA0) && (b != 0xED || second < 0xA0) &&
+                      (b != 0xEF || second != 0xBF || third < 0xBE);
+    return fine ? 3 : 0;
+}
+
 // The block checks below flag, thirty-two bytes at a time while thirty-three remain, the
 // bytes that need a look, `next` being the bytes one further on: a control character, the
 // "&" of "&#", a lead byte of two bytes not followed by a continuation byte or any other
-// byte followed by one, and a byte from 0x80 on that is neither. They return the place of
-// the first flagged byte, or `none` with `i` where they stopped. As signed bytes,
+// byte followed by one, and a byte from 0x80 on that is neither. They step over the common
+// characters among them and return the place of the first other flagged byte, or `none`
+// with `i` where they stopped. As signed bytes,
 // continuation bytes 0x80-0xBF lie below -64 and the leads 0xC2-0xDF between -63 and -32.
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define KORVEL_AVX2_BLOCKS 1
@@ -36,7 +57,7 @@ __attribute__((target("avx2"))) std::size_t flaggedByteAvx2(const char* data, st
     const __m256i amp = _mm256_set1_epi8('&'), hash = _mm256_set1_epi8('#');
     const __m256i continuationEnd = _mm256_set1_epi8(-64), leadStart = _mm256_set1_epi8(-63);
     const __m256i leadEnd = _mm256_set1_epi8(-32);
-    for (; i + 33 <= n; i += 32) {
+    while (i + 33 <= n) {
         const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + i));
         const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + i + 1));
         const __m256i lead = _mm256_and_si256(_mm256_cmpgt_epi8(v, leadStart), _mm256_cmpgt_epi8(leadEnd, v));
@@ -48,8 +69,16 @@ __attribute__((target("avx2"))) std::size_t flaggedByteAvx2(const char* data, st
         const __m256i reference = _mm256_and_si256(_mm256_cmpeq_epi8(v, amp), _mm256_cmpeq_epi8(next, hash));
         const auto found = static_cast<std::uint32_t>(_mm256_movemask_epi8(
             _mm256_or_si256(_mm256_or_si256(pairing, other), _mm256_or_si256(control, reference))));
-        if (found != 0)
-            return i + static_cast<std::size_t>(std::countr_zero(found));
+        if (found == 0) {
+            i += 32;
+            continue;
+        }
+        const std::size_t at = i + static_cast<std::size_t>(std::countr_zero(found));
+        const std::size_t length = commonCharacter(data, at, n);
+        // A continuation byte right after the character has no lead byte.
+        if (length == 0 || (at + length < n && static_cast<signed char>(data[at + length]) < -64))
+            return length == 0 ? at : at + length;
+        i = at + length;
     }
     return none;
 }
@@ -81,10 +110,18 @@ std::size_t flaggedByte(const char* data, std::size_t& i, std::size_t n)
     const auto load = [data](std::size_t at) {
         return _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
     };
-    for (; i + 33 <= n; i += 32) {
+    while (i + 33 <= n) {
         const std::uint32_t found = flags(load(i), load(i + 1)) | flags(load(i + 16), load(i + 17)) << 16;
-        if (found != 0)
-            return i + static_cast<std::size_t>(std::countr_zero(found));
+        if (found == 0) {
+            i += 32;
+            continue;
+        }
+        const std::size_t at = i + static_cast<std::size_t>(std::countr_zero(found));
+        const std::size_t length = commonCharacter(data, at, n);
+        // A continuation byte right after the character has no lead byte.
+        if (length == 0 || (at + length < n && static_cast<signed char>(data[at + length]) < -64))
+            return length == 0 ? at : at + length;
+        i = at + length;
     }
 #else
     (void)data, (void)n;
@@ -110,8 +147,9 @@ std::size_t nextNotice(const char* data, std::size_t i, std::size_t n)
                    ? at - 1
                    : at;
     }
-    // The last lead byte's continuation byte was checked with it.
-    if (i > start && i < n && static_cast<signed char>(data[i]) < -64)
+    // A continuation byte where the blocks stopped was checked with its lead byte before it.
+    if (i > start && i < n && static_cast<signed char>(data[i]) < -64 &&
+        static_cast<unsigned char>(data[i - 1]) >= 0xC2 && static_cast<unsigned char>(data[i - 1]) < 0xE0)
         --i;
     for (; i < n; ++i) {
         const auto c = static_cast<unsigned char>(data[i]);

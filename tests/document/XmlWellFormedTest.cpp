@@ -71,6 +71,7 @@ TEST(XmlWellFormed, TheFastCharacterCheckFindsWhatACharacterByCharacterCheckFind
     std::vector<std::string> pieces;
     std::istringstream all(
         "abcdefgh| |é|Ã¤|€|😀|\xC3|\x80|\xC0\x80|\xED\xA0\x80|\xEF\xBF\xBE|\xF4\x90\x80\x80|\x01|\t|"
+        "\xE0\xA0\x80|\xE0\x80\x80|\xED\x9F\xBF|\xEF\xBF\xBD|\xEE\x80\x80|\xE2\x82|"
         "\r\n|&#65;|&#x41;|&#0;|&#xD800;|&amp;|&#;|&#x;|&#1114111;|<!--|-->|<![CDATA[|]]>|<?|?>|&|#");
     for (std::string piece; std::getline(all, piece, '|');)
         pieces.push_back(piece);
