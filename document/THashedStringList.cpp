@@ -118,9 +118,7 @@ THashedStringList::Probe THashedStringList::probe(std::string_view name, std::si
     const std::size_t mask = slots.size() - 1;
     for (std::size_t s = hash & mask;; s = (s + 1) & mask) {
         const int i = slots[s];
-        if (i == -1)
-            return {s, -1};
-        if (i >= 0 && Windows1252::sameText(entries[static_cast<std::size_t>(i)].name(), name))
+        if (i < 0 || Windows1252::sameText(entries[static_cast<std::size_t>(i)].name(), name))
             return {s, i};
     }
 }
@@ -144,20 +142,21 @@ void THashedStringList::removeAt(std::size_t place)
         std::size_t s = hashName(e.name()) & mask;
         while (slots[s] != static_cast<int>(place))
             s = (s + 1) & mask;
-        slots[s] = -2;
+        eraseSlot(s);
     }
     entries[place] = {nullptr, 0, 0};
     --liveEntries;
+    ++gaps;
     release(e);
     if (!liveCounts.empty())
         addLiveCount(place, -1);
     // Gaps at the end are simply dropped; others wait until they outnumber the entries.
     while (!entries.empty() && entries.back().isGap()) {
         entries.pop_back();
+        --gaps;
         if (!liveCounts.empty())
             liveCounts.pop_back();
     }
-    const std::size_t gaps = entries.size() - static_cast<std::size_t>(liveEntries);
     if (gaps == 0)
         liveCounts.clear();
     else if (gaps > static_cast<std::size_t>(liveEntries) && gaps >= 64)
@@ -167,26 +166,9 @@ void THashedStringList::removeAt(std::size_t place)
 void THashedStringList::closeGaps()
 {
     std::erase_if(entries, [](const Entry& e) { return e.isGap(); });
+    gaps = 0;
     liveCounts.clear();
     rebuildIndex();
-}
-
-std::size_t THashedStringList::placeOf(int index) const
-{
-    if (entries.size() == static_cast<std::size_t>(liveEntries))
-        return static_cast<std::size_t>(index);
-    if (liveCounts.empty())
-        buildLiveCounts();
-    return placeOfLive(index);
-}
-
-int THashedStringList::positionOf(std::size_t place) const
-{
-    if (entries.size() == static_cast<std::size_t>(liveEntries))
-        return static_cast<int>(place);
-    if (liveCounts.empty())
-        buildLiveCounts();
-    return liveBefore(place);
 }
 
 // liveCounts[k - 1] counts the live entries at the places k - lowbit(k) to k - 1.
@@ -214,6 +196,13 @@ void THashedStringList::appendLiveCount() const
     liveCounts.push_back(1 + liveBefore(k - 1) - liveBefore(k - (k & -k)));
 }
 
+int THashedStringList::positionAmongGaps(std::size_t place) const
+{
+    if (liveCounts.empty())
+        buildLiveCounts();
+    return liveBefore(place);
+}
+
 int THashedStringList::liveBefore(std::size_t place) const
 {
     int sum = 0;
@@ -224,6 +213,8 @@ int THashedStringList::liveBefore(std::size_t place) const
 
 std::size_t THashedStringList::placeOfLive(int index) const
 {
+    if (liveCounts.empty())
+        buildLiveCounts();
     const std::size_t n = liveCounts.size();
     std::size_t step = 1;
     while (step * 2 <= n)
@@ -242,6 +233,7 @@ void THashedStringList::clear()
 {
     entries.clear();
     liveEntries = 0;
+    gaps = 0;
     liveCounts.clear();
     sharedNames = false;
     blocks.clear();
@@ -299,6 +291,25 @@ void THashedStringList::compactTexts()
             e = makeEntry(e.name(), e.value());
 }
 
+// Empties slot `s` and moves later slots of its run back, so that every name stays
+// reachable from its home slot without markers of removed entries.
+void THashedStringList::eraseSlot(std::size_t s)
+{
+    const std::size_t mask = slots.size() - 1;
+    std::size_t hole = s;
+    for (std::size_t j = (s + 1) & mask; slots[j] >= 0; j = (j + 1) & mask) {
+        const std::size_t home = hashName(entries[static_cast<std::size_t>(slots[j])].name()) & mask;
+        // The entry may move into the hole unless its home lies after the hole, up to j.
+        const bool stays = hole < j ? home > hole && home <= j : home > hole || home <= j;
+        if (!stays) {
+            slots[hole] = slots[j];
+            hole = j;
+        }
+    }
+    slots[hole] = -1;
+    --used;
+}
+
 void THashedStringList::indexEntry(int index) const
 {
     if ((used + 1) * 2 > slots.size()) {
@@ -309,12 +320,12 @@ void THashedStringList::indexEntry(int index) const
     const std::size_t mask = slots.size() - 1;
     for (std::size_t s = hashName(name) & mask;; s = (s + 1) & mask) {
         const int i = slots[s];
-        if (i == -1) {
+        if (i < 0) {
             slots[s] = index;
             ++used;
             return;
         }
-        if (i >= 0 && Windows1252::sameText(entries[static_cast<std::size_t>(i)].name(), name)) {
+        if (Windows1252::sameText(entries[static_cast<std::size_t>(i)].name(), name)) {
             slots[s] = index;
             return;
         }

@@ -75,10 +75,18 @@ private:
 
     Probe probe(std::string_view name, std::size_t hash) const;
     // Between positions (what the interface counts) and places in `entries` (gaps included).
-    std::size_t placeOf(int index) const;
-    int positionOf(std::size_t place) const;
+    bool hasGaps() const { return gaps != 0; }
+    std::size_t placeOf(int index) const
+    {
+        return hasGaps() ? placeOfLive(index) : static_cast<std::size_t>(index);
+    }
+    int positionOf(std::size_t place) const
+    {
+        return hasGaps() ? positionAmongGaps(place) : static_cast<int>(place);
+    }
     const Entry& entryAt(int index) const;
     void removeAt(std::size_t place);
+    void eraseSlot(std::size_t s);
     void closeGaps();
     Entry makeEntry(std::string_view name, std::string_view text);
     void release(const Entry& e);
@@ -92,10 +100,12 @@ private:
     void addLiveCount(std::size_t place, int delta) const;
     void appendLiveCount() const;
     int liveBefore(std::size_t place) const;
+    int positionAmongGaps(std::size_t place) const;
     std::size_t placeOfLive(int index) const;
 
     std::vector<Entry> entries;
     int liveEntries = 0;
+    std::size_t gaps = 0;
     // Live entries per range of places, kept only while there are gaps (empty otherwise).
     mutable std::vector<int> liveCounts;
     // Some entry's name was cut at an "=", so one name may stand for several entries.
@@ -114,8 +124,8 @@ private:
     std::size_t smallBlock = 0; // the block that takes small texts; == blocks.size() when none
     std::size_t liveBytes = 0;
     std::size_t wasteBytes = 0;
-    // Open addressing over entry places; -1 marks a free slot, -2 one whose entry was removed.
+    // Open addressing over entry places with linear probing; -1 marks a free slot.
     mutable std::vector<int> slots;
-    mutable std::size_t used = 0; // slots not free, removed ones included
+    mutable std::size_t used = 0;
     mutable bool indexValid = true;
 };
