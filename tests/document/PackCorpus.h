@@ -64,10 +64,11 @@ inline std::string escapeFor(Encoding e, std::string_view utf8)
 }
 
 // A pack as another program might have written it: every kind of node, texts plain and in
-// the doubled form, references, white space, odd flags, keys twice and keys without text.
-inline std::string generated(unsigned seed, Encoding e)
+// the doubled form, references, white space, odd flags, keys twice and keys without text;
+// the same number always gives the same pack.
+inline std::string generated(unsigned number, Encoding e)
 {
-    std::mt19937 random(seed);
+    std::mt19937 random(number);
     auto pick = [&](auto const& items) {
         return items[std::uniform_int_distribution<std::size_t>(0, std::size(items) - 1)(random)];
     };

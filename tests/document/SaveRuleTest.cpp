@@ -189,11 +189,11 @@ TEST(SaveRule, GeneratedPacksInEveryEncodingKeepTheRule)
 {
     for (const Encoding e : {Encoding::utf8, Encoding::utf8WithMark, Encoding::utf16le, Encoding::utf16be,
                              Encoding::latin1, Encoding::windows1252})
-        for (unsigned seed = 1; seed <= 8; ++seed) {
-            SCOPED_TRACE(std::string(PackCorpus::declaredName(e)) + " " + std::to_string(seed));
+        for (unsigned number = 1; number <= 8; ++number) {
+            SCOPED_TRACE(std::string(PackCorpus::declaredName(e)) + " " + std::to_string(number));
             TempDir dir;
-            const std::string path = dir.write("generated.xml", encode(PackCorpus::generated(seed, e), e));
-            ASSERT_TRUE(xmllintReads(path)) << PackCorpus::generated(seed, e);
+            const std::string path = dir.write("generated.xml", encode(PackCorpus::generated(number, e), e));
+            ASSERT_TRUE(xmllintReads(path)) << PackCorpus::generated(number, e);
             expectSaveRule(path, dir);
         }
 }
