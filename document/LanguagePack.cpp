@@ -262,9 +262,9 @@ void LanguagePack::readKeys(pugi::xml_node content)
                 keys.appendUnsorted(std::string(key));
                 CommentList.setValue(key, hash, elementText(children.comment, key));
             }
-            // Read this far, a key element is three levels deep at most (its `value` and
-            // `comment` hold one text each) unless another child has children: then pugixml
-            // may free it at once.
+            // pugixml frees a subtree recursively: at once only a key element known to be
+            // shallow (its `value` and `comment` hold one text each, no other child has
+            // children), any other without recursion.
             if (children.shallow)
                 content.remove_child(node);
             else
