@@ -180,6 +180,7 @@ private:
 
     // Lifecycle helpers.
     bool unsavedChangesQuestion();
+    bool hasUnsavedChanges() const;
     void emptyKeysAndFields();
     void setDocumentActions(bool documentOpen);
 

@@ -1,5 +1,6 @@
 #include "TForm1.h"
 
+#include "KeyChecks.h"
 #include "TKeyField.h"
 #include "WidgetText.h"
 #include "Windows1252.h"
@@ -18,13 +19,6 @@ namespace {
 
 const char* const keyExists = "Schlüssel bereits vorhanden!";
 const char* const emptyNameRefused = "Ein Schlüssel braucht einen Namen.";
-const char* const equalsSignRefused = "Ein Schlüssel darf kein \"=\" enthalten.";
-
-// A table entry's name ends at its first "=": a key holding one could never be found again.
-bool holdsEqualsSign(const std::string& name)
-{
-    return name.find('=') != std::string::npos;
-}
 
 // Why renaming `key` to `name` is refused, if it is: an empty name is never saved, and
 // taking the name of another key would overwrite that key's entries. A rename that only
@@ -34,7 +28,7 @@ std::optional<const char*> renameRefusal(const KeyList& keys, const std::string&
     if (name.empty())
         return emptyNameRefused;
     if (holdsEqualsSign(name))
-        return equalsSignRefused;
+        return equalsSignInKeyName;
     if (!Windows1252::sameText(name, key) && keys.indexOf(name) >= 0)
         return keyExists;
     return std::nullopt;
@@ -82,7 +76,7 @@ void TForm1::newKeyRequestExecute()
 {
     const std::string name = newKeyDialog->KeyName();
     if (holdsEqualsSign(name)) {
-        showInfo(equalsSignRefused);
+        showInfo(equalsSignInKeyName);
         return;
     }
     if (const int existing = pack.keys.indexOf(name); existing >= 0) {

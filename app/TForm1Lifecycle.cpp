@@ -94,7 +94,9 @@ void TForm1::newFileExecute()
 void TForm1::saveActionExecute()
 {
     submitActionExecute();
-    if (pack.xmlFileName().empty()) {
+    // After an open that stopped at a bad key the document lacks the keys after it: the user
+    // chooses the file, and replacing the opened one takes a confirmation.
+    if (pack.xmlFileName().empty() || pack.readStoppedAtKey()) {
         saveasActionExecute();
         return;
     }
@@ -102,6 +104,9 @@ void TForm1::saveActionExecute()
     pack.infoBlock[rowVersion] = pack.packVersion;
     showInfoBlock();
     pack.writePack(pack.xmlFileName(), *this);
+    // The file holds the info block's values now: they are the info values again.
+    if (pack.isSaved)
+        pack.infoBlockToValues();
 }
 
 void TForm1::saveasActionExecute()
@@ -169,7 +174,7 @@ void TForm1::closeEvent(QCloseEvent* event)
 // it too, so the changes are never thrown away unasked.
 bool TForm1::unsavedChangesQuestion()
 {
-    if (!pack.isModified || pack.isSaved)
+    if (!hasUnsavedChanges())
         return true;
     switch (dialogs.warning("Languagepack nicht gespeichert! Jetzt speichern?")) {
     case UserDialogs::Answer::Ja:
@@ -181,6 +186,16 @@ bool TForm1::unsavedChangesQuestion()
         break;
     }
     return false;
+}
+
+// Changes that no file holds: taken over into the document, or still in the controls of an
+// open pack (edits of the shown key not taken over, info-block values that differ from the
+// info values), which the save of a "Ja" takes over too.
+bool TForm1::hasUnsavedChanges() const
+{
+    if (pack.isModified && !pack.isSaved)
+        return true;
+    return pack.hasRootElement() && (submitAction->isEnabled() || pack.infoBlockEdited());
 }
 
 // The key list, the tables and both memos. The memos are emptied without their change

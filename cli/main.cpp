@@ -33,20 +33,6 @@ private:
     std::string file;
 };
 
-// Reads the pack as the window does. Every error names the file: a message of the reader
-// that does not (a key whose element holds more than a text) gets the file put in front.
-void readPackFile(LanguagePack& pack, const std::string& file)
-{
-    try {
-        pack.readPack(file);
-    } catch (const std::runtime_error& e) {
-        const std::string message = e.what();
-        if (message.find("\"" + file + "\"") != std::string::npos)
-            throw;
-        throw std::runtime_error("Datei \"" + file + "\": " + message);
-    }
-}
-
 Json packAsJson(const LanguagePack& pack)
 {
     using Windows1252::toUtf8;
@@ -77,14 +63,14 @@ Json packAsJson(const LanguagePack& pack)
 void dumpPack(const std::string& file)
 {
     LanguagePack pack;
-    readPackFile(pack, file);
+    pack.readPack(file);
     std::cout << packAsJson(pack).dump() << '\n';
 }
 
 void resavePack(const std::string& in, const std::string& out)
 {
     LanguagePack pack;
-    readPackFile(pack, in);
+    pack.readPack(in);
     ConsoleView view(out);
     pack.writePack(out, view);
 }
@@ -119,7 +105,7 @@ int exportPack(const std::string& file, const std::string& pluginName, const std
         return 2;
     }
     LanguagePack pack;
-    readPackFile(pack, file);
+    pack.readPack(file);
     const std::optional<PluginLibrary> plugin =
         PluginLibrary::tryLoad(pluginPath(folder, PluginList.value(exportName)));
     if (!plugin)
@@ -134,7 +120,7 @@ int exportPack(const std::string& file, const std::string& pluginName, const std
 bool checkPack(const std::string& file)
 {
     LanguagePack pack;
-    readPackFile(pack, file);
+    pack.readPack(file);
     std::string list;
     const bool unique = findDuplicateKeys(pack.keys, list);
     std::cout << doppelCheckReport(unique, list) << '\n';

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 class KeyList;
 
@@ -20,3 +21,12 @@ bool findInvalidKeys(const KeyList& keys, std::string& list);
 // "Doppel-Check nicht bestanden: " followed by the list; the same for "Syntax-Check".
 std::string doppelCheckReport(bool passed, const std::string& list);
 std::string syntaxCheckReport(bool passed, const std::string& list);
+
+// A table entry's name ends at its first "=", so a key named with one could never be found
+// again and would take over the entries of the key named by the part before it. Reading,
+// adding and renaming refuse such a name with this message.
+inline constexpr const char* equalsSignInKeyName = "Ein Schlüssel darf kein \"=\" enthalten.";
+inline bool holdsEqualsSign(std::string_view name)
+{
+    return name.find('=') != std::string_view::npos;
+}

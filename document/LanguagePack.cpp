@@ -1,5 +1,6 @@
 #include "LanguagePack.h"
 
+#include "KeyChecks.h"
 #include "SafeFile.h"
 #include "Windows1252.h"
 #include "XmlFile.h"
@@ -8,7 +9,7 @@
 
 #include <algorithm>
 #include <charconv>
-#include <random>
+#include <cstring>
 #include <stdexcept>
 
 namespace {
@@ -33,19 +34,19 @@ void setAttribute(pugi::xml_node node, const char* name, const std::string& text
 }
 
 // The text of a `value` or `comment` element: empty without the element or without
-// children; one text or CDATA node is the text; anything else ends the reading. The text
-// is valid until the next call.
+// content; one text (held as the element's value) or one CDATA node is the text; anything
+// else ends the reading. The text is valid until the next call.
 std::string_view elementText(const pugi::xml_node& element, std::string_view key)
 {
+    const char* text = element.value();
     const pugi::xml_node first = element.first_child();
-    if (!first)
+    if (!*text && !first)
         return {};
-    const bool singleText =
-        !first.next_sibling() && (first.type() == pugi::node_pcdata || first.type() == pugi::node_cdata);
+    const bool singleText = *text ? !first : !first.next_sibling() && first.type() == pugi::node_cdata;
     if (!singleText)
         throw std::runtime_error("Schlüssel \"" + Windows1252::toUtf8(key) + "\": Das Element \"" +
                                  element.name() + "\" darf nur einen Text enthalten.");
-    return Windows1252::decodeTextView(first.value());
+    return Windows1252::decodeTextView(*text ? text : first.value());
 }
 
 // An attribute value by the plain conversion, valid until the next call with the same
@@ -80,19 +81,39 @@ struct KeyAttributes
     }
 };
 
-// Removes a read key element from `content` when its reading is done, however it ends.
-struct KeyElementDropper
+// The children of a key element the reader needs, found in one pass: its first `value`
+// and its first `comment` element, and whether any other child has children of its own.
+struct KeyChildren
 {
-    pugi::xml_node content;
-    pugi::xml_node node;
-    ~KeyElementDropper() { content.remove_child(node); }
+    pugi::xml_node value, comment;
+    bool any = false;
+    bool shallow = true;
+    explicit KeyChildren(const pugi::xml_node& node) : any(*node.value() != '\0')
+    {
+        for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
+            any = true;
+            const char* name = child.name();
+            if (!value && std::strcmp(name, "value") == 0 && child.type() == pugi::node_element)
+                value = child;
+            else if (!comment && std::strcmp(name, "comment") == 0 && child.type() == pugi::node_element)
+                comment = child;
+            else if (child.first_child())
+                shallow = false;
+        }
+    }
 };
 
-// A processing-instruction name that no pack holds by chance.
-std::string contentMarker()
+void refuseEqualsSign(std::string_view key)
 {
-    std::random_device random;
-    return "korvel-keys-" + std::to_string(random()) + "-" + std::to_string(random());
+    if (holdsEqualsSign(key))
+        throw std::runtime_error("Schlüssel \"" + Windows1252::toUtf8(key) + "\": " + equalsSignInKeyName);
+}
+
+// A text the reader would drop as white space between elements if it stood as it is.
+inline bool whitespaceOnly(std::string_view text)
+{
+    auto space = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    return !text.empty() && space(text.front()) && std::all_of(text.begin(), text.end(), space);
 }
 
 // An integer part of a version, 0 when the part is none.
@@ -163,6 +184,12 @@ void LanguagePack::infoBlockToValues()
     packDate = infoBlock[rowDate];
 }
 
+bool LanguagePack::infoBlockEdited() const
+{
+    return infoBlock !=
+           std::array<std::string, infoRowCount>{packProject, packName, packLang, packVersion, packDate};
+}
+
 void LanguagePack::clearInfo()
 {
     packProject.clear();
@@ -173,12 +200,18 @@ void LanguagePack::clearInfo()
     infoValuesToBlock();
 }
 
+bool LanguagePack::hasRootElement() const
+{
+    return tree && tree->document_element();
+}
+
 void LanguagePack::readPack(const std::string& path)
 {
     tree.reset();
+    stoppedAtKey = false;
     treeFileName = path;
     auto parsed = std::make_unique<pugi::xml_document>();
-    XmlFile::load(*parsed, path);
+    encoding = XmlFile::load(*parsed, path, "content");
     tree = std::move(parsed);
     packFileName = fileNamePart(path);
 
@@ -194,19 +227,25 @@ void LanguagePack::readPack(const std::string& path)
     if (!content)
         content = root.append_child("content");
     keys.clear();
+    readKeys(content);
+}
+
+// The key elements from the first `key` on. Each is dropped once read: the writer rebuilds
+// `content` from the key list, and dropping them as they are done keeps a large pack in
+// memory once.
+void LanguagePack::readKeys(pugi::xml_node content)
+{
     reserveFor(content);
     try {
         for (pugi::xml_node node = content.child("key"), next; node; node = next) {
             next = node.next_sibling();
-            // A key element is not needed once read (the writer rebuilds `content` from the
-            // key list); dropping each as it is done keeps a large pack in memory once.
-            const KeyElementDropper drop{content, node};
             const KeyAttributes a(node);
-            if (!a.id)
+            const std::string_view key = a.id ? plainText(a.id.value(), 0) : std::string_view();
+            if (key.empty()) {
+                XmlFile::removeChild(content, node);
                 continue;
-            const std::string_view key = plainText(a.id.value(), 0);
-            if (key.empty())
-                continue;
+            }
+            refuseEqualsSign(key);
             const std::size_t hash = THashedStringList::hashName(key);
             if (a.encodeHTML)
                 HtmlList.setValue(key, hash, plainText(a.encodeHTML.value(), 1));
@@ -215,29 +254,50 @@ void LanguagePack::readPack(const std::string& path)
             if (a.unixNewline)
                 UnixList.setValue(key, hash, plainText(a.unixNewline.value(), 1));
             // A key element without children keeps its flags but is not listed.
-            if (!node.first_child())
-                continue;
-            ValueList.setValue(key, hash, elementText(node.child("value"), key));
-            keys.appendUnsorted(std::string(key));
-            CommentList.setValue(key, hash, elementText(node.child("comment"), key));
+            const KeyChildren children(node);
+            if (children.any) {
+                ValueList.setValue(key, hash, elementText(children.value, key));
+                keys.appendUnsorted(std::string(key));
+                CommentList.setValue(key, hash, elementText(children.comment, key));
+            }
+            // pugixml frees a subtree recursively: at once only a key element known to be
+            // shallow (its `value` and `comment` hold one text each, no other child has
+            // children), any other without recursion.
+            if (children.shallow)
+                content.remove_child(node);
+            else
+                XmlFile::removeChild(content, node);
         }
+    } catch (const std::runtime_error& e) {
+        stopAtKey();
+        // The error names the key; the file it stands in goes in front.
+        throw std::runtime_error("Datei \"" + treeFileName + "\": " + e.what());
     } catch (...) {
-        // The keys read before the faulty one stay, in their sorted order.
-        keys.sort();
+        stopAtKey();
         throw;
     }
     keys.sort();
-    content.remove_children();
+    XmlFile::removeChildren(content);
 }
 
-// Sizes the five tables for the key elements of `content` before they are read.
+// The keys read before the faulty one stay, in their sorted order.
+void LanguagePack::stopAtKey()
+{
+    keys.sort();
+    stoppedAtKey = true;
+}
+
+// Sizes the five tables for the keys the reader may list: the visited elements with
+// children. Room for every child instead would let a file of empty elements claim memory
+// out of all proportion to what it holds.
 void LanguagePack::reserveFor(const pugi::xml_node& content)
 {
     std::size_t n = 0;
-    for (pugi::xml_node node = content.first_child(); node; node = node.next_sibling())
-        ++n;
+    for (pugi::xml_node node = content.child("key"); node; node = node.next_sibling())
+        if (node.first_child() || *node.value())
+            ++n;
     for (THashedStringList* table : {&ValueList, &HtmlList, &BreakList, &UnixList, &CommentList})
-        table->reserve(table->entries.size() + n);
+        table->reserve(static_cast<std::size_t>(table->count()) + n);
 }
 
 void LanguagePack::writePack(const std::string& path, PackView& view)
@@ -259,24 +319,15 @@ void LanguagePack::writePack(const std::string& path, PackView& view)
     pugi::xml_node content = root.child("content");
     if (!content)
         content = root.append_child("content");
-    content.remove_children();
-    const std::string keyElements = keyElementsText();
-    std::string text;
-    if (keyElements.empty()) {
-        text = XmlFile::serialiseUtf8(*tree);
-    } else {
-        // The key elements go into the text straight from the tables, not through nodes of
-        // the tree: a marker in `content` shows where they belong.
-        const std::string marker = contentMarker();
-        pugi::xml_node placeholder = content.append_child(pugi::node_pi);
-        placeholder.set_name(marker.c_str());
-        text = XmlFile::serialiseUtf8(*tree);
-        content.remove_child(placeholder);
-        const std::string markerText = "<?" + marker + "?>";
-        text.replace(text.find(markerText), markerText.size(), keyElements);
-    }
-    SafeFile::replace(path, XmlFile::encodeFor(*tree, std::move(text)),
-                      "Datei \"" + path + "\" kann nicht gespeichert werden.");
+    XmlFile::removeChildren(content);
+    const std::string failure = "Datei \"" + path + "\" kann nicht gespeichert werden.";
+    // The key elements go into the file straight from the tables, not through nodes of the
+    // tree, in place of the (empty) children of `content`.
+    SafeFile::replace(
+        path,
+        XmlFile::serialise(*tree, encoding, failure, content,
+                           [this, &failure](std::string& out) { appendKeyElements(out, failure); }),
+        failure);
     packFileName = fileNamePart(path);
     view.setStatusText("Gespeichert: " + packFileName);
     view.setSaveActionEnabled(false);
@@ -284,36 +335,45 @@ void LanguagePack::writePack(const std::string& path, PackView& view)
     isModified = false;
 }
 
-// One `key` element per non-empty name of the key list, in its order, as UTF-8 XML text:
-// the four attributes by the plain conversion, `value` and `comment` UTF-8-in-8-bit.
-std::string LanguagePack::keyElementsText() const
+// Appends one `key` element per non-empty name of the key list, in its order, as UTF-8 XML:
+// the four attributes by the plain conversion, `value` and `comment` UTF-8-in-8-bit, a
+// whitespace-only text as CDATA, which the reader keeps (it drops white space between
+// elements). Throws, starting with `failure`, for a key holding a control character.
+void LanguagePack::appendKeyElements(std::string& out, const std::string& failure) const
 {
-    std::string out;
-    out.reserve(static_cast<std::size_t>(keys.count()) * 256);
-    auto element = [&out](const char* name, std::string_view text) {
+    using namespace std::string_view_literals;
+    out.reserve(out.size() + static_cast<std::size_t>(keys.count()) * 256);
+    bool written = true;
+    auto element = [&out, &written](std::string_view name, std::string_view text) {
         out += '<';
         out += name;
         if (text.empty()) {
-            out += "/>";
+            out += "/>"sv;
             return;
         }
         out += '>';
-        XmlFile::appendText(out, text, true);
-        out += "</";
+        if (whitespaceOnly(text)) {
+            out += "<![CDATA["sv;
+            out += text;
+            out += "]]>"sv;
+        } else {
+            written &= XmlFile::appendText(out, text, true);
+        }
+        out += "</"sv;
         out += name;
         out += '>';
     };
-    auto attribute = [&out](const char* name, std::string_view text) {
+    auto attribute = [&out, &written](std::string_view name, std::string_view text) {
         out += name;
-        out += "=\"";
-        XmlFile::appendAttribute(out, text);
+        out += "=\""sv;
+        written &= XmlFile::appendAttribute(out, text);
         out += '"';
     };
     for (const std::string& key : keys.items()) {
         if (key.empty())
             continue;
         const KeyRecordView record = recordView(key, THashedStringList::hashName(key));
-        out += "<key ";
+        out += "<key "sv;
         attribute("id", key);
         attribute(" encodeHTML", record.htmlFlag);
         attribute(" preserveLinebreaks", record.breakFlag);
@@ -321,9 +381,11 @@ std::string LanguagePack::keyElementsText() const
         out += '>';
         element("value", record.text);
         element("comment", record.comment);
-        out += "</key>";
+        out += "</key>"sv;
+        if (!written)
+            throw std::runtime_error(failure + " Der Schlüssel \"" + Windows1252::toUtf8(key) +
+                                     "\" enthält ein Steuerzeichen, das XML nicht speichern kann.");
     }
-    return out;
 }
 
 void LanguagePack::stampLastChange()
@@ -335,6 +397,8 @@ void LanguagePack::stampLastChange()
 void LanguagePack::loadNewDocumentTree()
 {
     treeFileName.clear();
+    encoding = {};
+    stoppedAtKey = false;
     tree = std::make_unique<pugi::xml_document>();
     tree->load_string(newDocumentText);
 }
@@ -342,6 +406,8 @@ void LanguagePack::loadNewDocumentTree()
 void LanguagePack::resetTree()
 {
     treeFileName.clear();
+    encoding = {};
+    stoppedAtKey = false;
     tree = std::make_unique<pugi::xml_document>();
 }
 

@@ -5,6 +5,7 @@
 #include "KeyRecord.h"
 #include "PackView.h"
 #include "THashedStringList.h"
+#include "XmlEncoding.h"
 
 #include <array>
 #include <memory>
@@ -52,6 +53,11 @@ public:
 
     // The XML tree: none at start; a tree without root element after close.
     bool hasTree() const { return tree != nullptr; }
+    // A tree with a root element: a pack that was opened or created and can be written.
+    bool hasRootElement() const;
+    // The last open stopped at a bad key: the tree is loaded but the key list and the tables
+    // hold only the keys before it, so writing them over the file would lose the rest.
+    bool readStoppedAtKey() const { return stoppedAtKey; }
     const std::string& xmlFileName() const { return treeFileName; }
     void setXmlFileName(std::string path) { treeFileName = std::move(path); }
 
@@ -66,16 +72,22 @@ public:
     // Info values into the info block's cells, and back.
     void infoValuesToBlock();
     void infoBlockToValues();
+    // Some cell of the info block differs from its info value.
+    bool infoBlockEdited() const;
     void clearInfo();
 
     // The reading steps of an open: parse the file (the tree's file name becomes `path`;
     // on failure the tree is dropped), take `packFileName` from the path, read the root
     // attributes into the info values and the info block, read the keys and sort the key
-    // list once. Throws std::runtime_error with the message for the user.
+    // list once. Throws std::runtime_error with the message for the user; a bad key (a
+    // `value` or `comment` holding more than a text, a name holding "=") ends the reading
+    // there and leaves the keys before it (readStoppedAtKey).
     void readPack(const std::string& path);
 
-    // Writes the document into the tree and saves the tree to `path`, replacing the file
-    // only once the new one is complete. Reports through `view`; throws on a failed write.
+    // Writes the document into the tree and saves the tree to `path` in the encoding the
+    // file was read in, replacing the file only once the new one is complete. Reports
+    // through `view`; throws on a failed write and on a document the file cannot hold, and
+    // writes nothing then.
     void writePack(const std::string& path, PackView& view);
 
     // packDate and info-block row 5 := the clock's current time.
@@ -88,11 +100,15 @@ public:
 
 private:
     KeyRecordView recordView(std::string_view key, std::size_t hash) const;
-    std::string keyElementsText() const;
+    void appendKeyElements(std::string& out, const std::string& failure) const;
+    void readKeys(pugi::xml_node content);
+    void stopAtKey();
     void reserveFor(const pugi::xml_node& content);
 
     std::unique_ptr<pugi::xml_document> tree;
     std::string treeFileName;
+    FileEncoding encoding;
+    bool stoppedAtKey = false;
 };
 
 // The version raised before a save in place: major.minor.patch with patch + 1, parts that

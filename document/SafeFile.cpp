@@ -1,7 +1,8 @@
 #include "SafeFile.h"
 
+#include "SystemError.h"
+
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <stdexcept>
@@ -18,7 +19,25 @@ namespace {
 
 [[noreturn]] void fail(const std::string& failure, int error)
 {
-    fail(failure, std::strerror(error));
+    fail(failure, SystemError::text(error));
+}
+
+// The file a path names once its links are followed, also when the last link points to a
+// file that does not exist yet: a save through a dangling link creates that file and keeps
+// the link.
+std::filesystem::path followLinks(const std::string& failure, std::filesystem::path path)
+{
+    std::error_code ec;
+    for (int hops = 0; std::filesystem::is_symlink(path, ec); ++hops) {
+        // The kernel's own limit on links followed in one lookup.
+        if (hops == 40)
+            fail(failure, ELOOP);
+        const std::filesystem::path next = std::filesystem::read_symlink(path, ec);
+        if (ec)
+            fail(failure, ec.value());
+        path = next.is_absolute() ? next : path.parent_path() / next;
+    }
+    return path;
 }
 
 } // namespace
@@ -28,11 +47,8 @@ void replace(const std::string& path, std::string_view bytes, const std::string&
     namespace fs = std::filesystem;
     if (path.empty())
         fail(failure, ENOENT);
-    std::error_code ec;
     // A link stays a link: the file it points to is the one replaced.
-    fs::path target = fs::is_symlink(path, ec) ? fs::weakly_canonical(path, ec) : fs::path(path);
-    if (ec)
-        target = path;
+    const fs::path target = followLinks(failure, path);
     const std::string targetName = target.string();
 
     struct stat old

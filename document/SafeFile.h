@@ -10,9 +10,11 @@
 namespace SafeFile {
 
 // Replaces `path` with `bytes`. A replaced file keeps its permissions (and, for root, its
-// owner); a link stays a link and the file it points to is replaced. A target that may not
-// be written is refused, also for root. On any failure the temporary file is removed and
-// std::runtime_error is thrown with `failure` followed by a blank and the reason.
+// owner); a link stays a link and the file it points to is replaced, or created when the
+// link points to no file yet. A target that may not be written is refused, also for root.
+// On any failure the temporary file is removed and std::runtime_error is thrown with
+// `failure` followed by a blank and the reason, in German for the common causes
+// (SystemError).
 void replace(const std::string& path, std::string_view bytes, const std::string& failure);
 
 } // namespace SafeFile

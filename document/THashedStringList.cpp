@@ -12,13 +12,15 @@ constexpr std::size_t blockSize = 64 * 1024;
 
 } // namespace
 
-THashedStringList::THashedStringList(const THashedStringList& other)
-    : slots(other.slots), used(other.used), indexValid(other.indexValid)
+THashedStringList::THashedStringList(const THashedStringList& other) : sharedNames(other.sharedNames)
 {
     smallBlock = 0;
-    entries.reserve(other.entries.size());
+    entries.reserve(static_cast<std::size_t>(other.liveEntries));
     for (const Entry& e : other.entries)
-        entries.push_back(makeEntry(e.name(), e.value()));
+        if (!e.isGap())
+            entries.push_back(makeEntry(e.name(), e.value()));
+    liveEntries = other.liveEntries;
+    rebuildIndex();
 }
 
 THashedStringList& THashedStringList::operator=(const THashedStringList& other)
@@ -32,7 +34,7 @@ const THashedStringList::Entry& THashedStringList::entryAt(int index) const
 {
     if (index < 0 || index >= count())
         throw std::out_of_range("THashedStringList: index out of range");
-    return entries[static_cast<std::size_t>(index)];
+    return entries[placeOf(index)];
 }
 
 std::string THashedStringList::nameAt(int index) const
@@ -66,7 +68,7 @@ void THashedStringList::setValue(std::string_view name, std::size_t hash, std::s
     const Probe found = probe(name, hash);
     if (text.empty()) {
         if (found.index >= 0)
-            remove(found.index);
+            removeAt(static_cast<std::size_t>(found.index));
         return;
     }
     if (found.index >= 0) {
@@ -78,29 +80,35 @@ void THashedStringList::setValue(std::string_view name, std::size_t hash, std::s
         return;
     }
     entries.push_back(makeEntry(name, text));
-    const int index = count() - 1;
+    ++liveEntries;
+    if (!liveCounts.empty())
+        appendLiveCount();
+    const int place = static_cast<int>(entries.size()) - 1;
     // A name holding "=" is filed under the part before it, which has a slot of its own.
-    if (entries.back().nameLength != name.size() || (used + 1) * 2 > slots.size()) {
-        indexEntry(index);
+    if (entries.back().nameLength != name.size()) {
+        sharedNames = true;
+        indexEntry(place);
         return;
     }
-    slots[found.slot] = index;
+    if ((used + 1) * 2 > slots.size()) {
+        indexEntry(place);
+        return;
+    }
+    slots[found.slot] = place;
     ++used;
 }
 
 void THashedStringList::reserve(std::size_t n)
 {
     entries.reserve(n);
-    if (slots.size() < n * 4) {
-        slots.clear();
-        indexValid = false;
+    if (slots.size() < n * 4)
         rebuildIndex(n);
-    }
 }
 
 int THashedStringList::indexOfName(std::string_view name) const
 {
-    return probe(name, hashName(name)).index;
+    const int place = probe(name, hashName(name)).index;
+    return place < 0 ? -1 : positionOf(static_cast<std::size_t>(place));
 }
 
 THashedStringList::Probe THashedStringList::probe(std::string_view name, std::size_t hash) const
@@ -117,15 +125,117 @@ THashedStringList::Probe THashedStringList::probe(std::string_view name, std::si
 
 void THashedStringList::remove(int index)
 {
-    release(entryAt(index));
-    entries.erase(entries.begin() + index);
-    // Every later entry moved down by one: the index is rebuilt at the next lookup.
-    indexValid = false;
+    entryAt(index);
+    removeAt(placeOf(index));
+}
+
+void THashedStringList::removeAt(std::size_t place)
+{
+    const Entry e = entries[place];
+    if (sharedNames) {
+        // Another entry under the same name may have to answer now: found by a full rebuild.
+        indexValid = false;
+    } else {
+        if (!indexValid || slots.empty())
+            rebuildIndex();
+        const std::size_t mask = slots.size() - 1;
+        std::size_t s = hashName(e.name()) & mask;
+        while (slots[s] != static_cast<int>(place))
+            s = (s + 1) & mask;
+        eraseSlot(s);
+    }
+    entries[place] = {nullptr, 0, 0};
+    --liveEntries;
+    ++gaps;
+    release(e);
+    if (!liveCounts.empty())
+        addLiveCount(place, -1);
+    // Gaps at the end are simply dropped; others wait until they outnumber the entries.
+    while (!entries.empty() && entries.back().isGap()) {
+        entries.pop_back();
+        --gaps;
+        if (!liveCounts.empty())
+            liveCounts.pop_back();
+    }
+    if (gaps == 0)
+        liveCounts.clear();
+    else if (gaps > static_cast<std::size_t>(liveEntries) && gaps >= 64)
+        closeGaps();
+}
+
+void THashedStringList::closeGaps()
+{
+    std::erase_if(entries, [](const Entry& e) { return e.isGap(); });
+    gaps = 0;
+    liveCounts.clear();
+    rebuildIndex();
+}
+
+// liveCounts[k - 1] counts the live entries at the places k - lowbit(k) to k - 1.
+void THashedStringList::buildLiveCounts() const
+{
+    const std::size_t n = entries.size();
+    liveCounts.assign(n, 0);
+    for (std::size_t k = 1; k <= n; ++k) {
+        liveCounts[k - 1] += entries[k - 1].isGap() ? 0 : 1;
+        if (const std::size_t up = k + (k & -k); up <= n)
+            liveCounts[up - 1] += liveCounts[k - 1];
+    }
+}
+
+void THashedStringList::addLiveCount(std::size_t place, int delta) const
+{
+    for (std::size_t k = place + 1; k <= liveCounts.size(); k += k & -k)
+        liveCounts[k - 1] += delta;
+}
+
+// The entry just appended is live; its count covers the places below it that its range takes.
+void THashedStringList::appendLiveCount() const
+{
+    const std::size_t k = entries.size();
+    liveCounts.push_back(1 + liveBefore(k - 1) - liveBefore(k - (k & -k)));
+}
+
+int THashedStringList::positionAmongGaps(std::size_t place) const
+{
+    if (liveCounts.empty())
+        buildLiveCounts();
+    return liveBefore(place);
+}
+
+int THashedStringList::liveBefore(std::size_t place) const
+{
+    int sum = 0;
+    for (std::size_t k = place; k > 0; k -= k & -k)
+        sum += liveCounts[k - 1];
+    return sum;
+}
+
+std::size_t THashedStringList::placeOfLive(int index) const
+{
+    if (liveCounts.empty())
+        buildLiveCounts();
+    const std::size_t n = liveCounts.size();
+    std::size_t step = 1;
+    while (step * 2 <= n)
+        step *= 2;
+    std::size_t place = 0;
+    int remaining = index + 1;
+    for (; step > 0; step /= 2)
+        if (place + step <= n && liveCounts[place + step - 1] < remaining) {
+            place += step;
+            remaining -= liveCounts[place - 1];
+        }
+    return place;
 }
 
 void THashedStringList::clear()
 {
     entries.clear();
+    liveEntries = 0;
+    gaps = 0;
+    liveCounts.clear();
+    sharedNames = false;
     blocks.clear();
     smallBlock = 0;
     liveBytes = wasteBytes = 0;
@@ -167,17 +277,37 @@ void THashedStringList::release(const Entry& e)
     liveBytes -= e.length;
     wasteBytes += e.length;
     if (wasteBytes > blockSize && wasteBytes > liveBytes)
-        compact();
+        compactTexts();
 }
 
-void THashedStringList::compact()
+void THashedStringList::compactTexts()
 {
     std::vector<Block> old = std::move(blocks);
     blocks.clear();
     smallBlock = 0;
     liveBytes = wasteBytes = 0;
     for (Entry& e : entries)
-        e = makeEntry(e.name(), e.value());
+        if (!e.isGap())
+            e = makeEntry(e.name(), e.value());
+}
+
+// Empties slot `s` and moves later slots of its run back, so that every name stays
+// reachable from its home slot without markers of removed entries.
+void THashedStringList::eraseSlot(std::size_t s)
+{
+    const std::size_t mask = slots.size() - 1;
+    std::size_t hole = s;
+    for (std::size_t j = (s + 1) & mask; slots[j] >= 0; j = (j + 1) & mask) {
+        const std::size_t home = hashName(entries[static_cast<std::size_t>(slots[j])].name()) & mask;
+        // The entry may move into the hole unless its home lies after the hole, up to j.
+        const bool stays = hole < j ? home > hole && home <= j : home > hole || home <= j;
+        if (!stays) {
+            slots[hole] = slots[j];
+            hole = j;
+        }
+    }
+    slots[hole] = -1;
+    --used;
 }
 
 void THashedStringList::indexEntry(int index) const
@@ -205,13 +335,14 @@ void THashedStringList::indexEntry(int index) const
 void THashedStringList::rebuildIndex(std::size_t room) const
 {
     std::size_t size = 16;
-    while (size < std::max(room, entries.size()) * 4)
+    while (size < std::max(room, static_cast<std::size_t>(liveEntries)) * 4)
         size *= 2;
     slots.assign(size, -1);
     used = 0;
     indexValid = true;
-    for (int i = 0; i < count(); ++i)
-        indexEntry(i);
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (!entries[i].isGap())
+            indexEntry(static_cast<int>(i));
 }
 
 std::size_t THashedStringList::hashName(std::string_view name)

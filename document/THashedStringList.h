@@ -11,8 +11,12 @@
 // is its text up to the first "=", so a key containing "=" can never be found again.
 //
 // The index maps each upper-cased name to its last entry, the one a lookup answers. It is
-// kept up to date on appends and in-place replacements and rebuilt lazily after a removal,
-// so filling a table with n keys costs O(n) and a lookup never scans the entries.
+// kept up to date on appends, in-place replacements and removals, so a lookup never scans
+// the entries and any sequence of lookups, settings and removals by name costs O(1) each.
+// A removed entry leaves a gap that later entries close only once the gaps outnumber the
+// live entries; until then a position is found through a count of the live entries
+// (a Fenwick tree) in O(log n). Only a table that once held a name with "=" (several
+// entries under one name) rebuilds its index after a removal instead.
 //
 // The plug-ins receive tables of this type by reference, so its layout is part of the
 // export contract: host and plug-ins link the one korvel_core library.
@@ -26,7 +30,7 @@ public:
     THashedStringList& operator=(THashedStringList&&) noexcept = default;
     ~THashedStringList() = default;
 
-    int count() const { return static_cast<int>(entries.size()); }
+    int count() const { return liveEntries; }
     std::string nameAt(int index) const;
     std::string valueAt(int index) const;
     // The value of the last entry named `name`, or "" when there is none.
@@ -47,12 +51,14 @@ private:
     // Room for `n` entries, so that filling the table does not grow it step by step.
     void reserve(std::size_t n);
 
-    // An entry's text, name "=" value, lives in one of the table's blocks.
+    // An entry's text, name "=" value, lives in one of the table's blocks; a removed entry
+    // is a gap without text.
     struct Entry
     {
         const char* text;
         std::uint32_t length;
         std::uint32_t nameLength; // position of the first "="
+        bool isGap() const { return text == nullptr; }
         std::string_view name() const { return {text, nameLength}; }
         std::string_view value() const
         {
@@ -68,16 +74,42 @@ private:
     };
 
     Probe probe(std::string_view name, std::size_t hash) const;
+    // Between positions (what the interface counts) and places in `entries` (gaps included).
+    bool hasGaps() const { return gaps != 0; }
+    std::size_t placeOf(int index) const
+    {
+        return hasGaps() ? placeOfLive(index) : static_cast<std::size_t>(index);
+    }
+    int positionOf(std::size_t place) const
+    {
+        return hasGaps() ? positionAmongGaps(place) : static_cast<int>(place);
+    }
     const Entry& entryAt(int index) const;
+    void removeAt(std::size_t place);
+    void eraseSlot(std::size_t s);
+    void closeGaps();
     Entry makeEntry(std::string_view name, std::string_view text);
     void release(const Entry& e);
-    void compact();
+    void compactTexts();
     void indexEntry(int index) const;
     // A fresh index for the entries, sized for at least `room` of them.
     void rebuildIndex(std::size_t room = 0) const;
     static std::size_t hashName(std::string_view name);
+    // The Fenwick tree over the places: live entries before a place, the place of a position.
+    void buildLiveCounts() const;
+    void addLiveCount(std::size_t place, int delta) const;
+    void appendLiveCount() const;
+    int liveBefore(std::size_t place) const;
+    int positionAmongGaps(std::size_t place) const;
+    std::size_t placeOfLive(int index) const;
 
     std::vector<Entry> entries;
+    int liveEntries = 0;
+    std::size_t gaps = 0;
+    // Live entries per range of places, kept only while there are gaps (empty otherwise).
+    mutable std::vector<int> liveCounts;
+    // Some entry's name was cut at an "=", so one name may stand for several entries.
+    bool sharedNames = false;
     // Entry texts are stored in large blocks rather than one allocation each: a pack of
     // 100,000 keys fills five tables, and half a million small allocations would cost more
     // than the rest of the reading. Replaced and removed texts stay behind as waste until
@@ -92,7 +124,7 @@ private:
     std::size_t smallBlock = 0; // the block that takes small texts; == blocks.size() when none
     std::size_t liveBytes = 0;
     std::size_t wasteBytes = 0;
-    // Open addressing over entry positions; -1 marks a free slot.
+    // Open addressing over entry places with linear probing; -1 marks a free slot.
     mutable std::vector<int> slots;
     mutable std::size_t used = 0;
     mutable bool indexValid = true;

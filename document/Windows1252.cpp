@@ -3,8 +3,13 @@
 #include "LineBreaks.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace Windows1252 {
 namespace {
@@ -91,6 +96,34 @@ std::size_t asciiRun(std::string_view s)
     while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80)
         ++i;
     return i;
+}
+
+// Copies the run of ASCII bytes at `pos` (without line breaks when `crLf`) to `out` and
+// moves both past it. Sixteen bytes at a time where the processor allows: each block is
+// stored whole, so `out` needs sixteen bytes of room beyond what the text takes.
+template <bool crLf> inline void copyAsciiRun(std::string_view text, std::size_t& pos, char*& out)
+{
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    while (pos + 16 <= text.size()) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + pos));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), v);
+        const __m128i stop =
+            crLf ? _mm_or_si128(v, _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf))) : v;
+        if (const int mask = _mm_movemask_epi8(stop); mask != 0) {
+            const auto run = static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(mask)));
+            pos += run;
+            out += run;
+            return;
+        }
+        pos += 16;
+        out += 16;
+    }
+#endif
+    while (pos < text.size() && static_cast<unsigned char>(text[pos]) < 0x80 &&
+           (!crLf || (text[pos] != '\r' && text[pos] != '\n')))
+        *out++ = text[pos++];
 }
 
 // Walks the text: `ascii(pos, length)` for each run of ASCII bytes, which are copied as
@@ -348,6 +381,15 @@ bool representable(std::string_view utf8)
     return true;
 }
 
+int exactByte(char32_t character)
+{
+    if (character < 0x80 || (character >= 0xA0 && character <= 0xFF))
+        return static_cast<int>(character);
+    if (const char exact = exactHigh(character))
+        return static_cast<unsigned char>(exact);
+    return exactlyRepresentable(character) ? static_cast<int>(character) : -1;
+}
+
 std::string_view utf8Form(unsigned char byte, bool doubled)
 {
     const auto& form = doubled ? byteForms.doubled[byte] : byteForms.plain[byte];
@@ -402,7 +444,7 @@ template <bool crLf> std::string_view decodeInTwoPasses(std::string_view utf8)
 template <bool crLf> std::string_view decodeDoubled(std::string_view utf8)
 {
     thread_local std::string outBuffer;
-    char* out = scratch(outBuffer, utf8.size() * (crLf ? 2 : 1));
+    char* out = scratch(outBuffer, utf8.size() * (crLf ? 2 : 1) + 16);
     char* w = out;
     // The byte the next character stands for; 0 where it stands for none in the plain way.
     auto nextByte = [&utf8](std::size_t& pos) -> unsigned {
@@ -416,6 +458,10 @@ template <bool crLf> std::string_view decodeDoubled(std::string_view utf8)
         return static_cast<unsigned char>(exactHigh(cp));
     };
     for (std::size_t pos = 0; pos < utf8.size();) {
+        // Most of a text is ASCII without line breaks: copied a run at a time.
+        copyAsciiRun<crLf>(utf8, pos, w);
+        if (pos == utf8.size())
+            break;
         const char c = utf8[pos];
         if (static_cast<unsigned char>(c) < 0x80) {
             const std::size_t lineBreak = crLf ? LineBreaks::at(utf8, pos) : 0;
@@ -428,6 +474,23 @@ template <bool crLf> std::string_view decodeDoubled(std::string_view utf8)
             *w++ = '\n';
             pos += lineBreak;
             continue;
+        }
+        // The doubled form of most letters: two characters of U+0080 to U+00FF, each of two
+        // bytes, standing for a lead and a continuation byte.
+        if (pos + 3 < utf8.size()) {
+            const auto byte = [&utf8, pos](std::size_t i) {
+                return static_cast<unsigned char>(utf8[pos + i]);
+            };
+            if ((byte(0) & 0xFE) == 0xC2 && (byte(1) & 0xC0) == 0x80 && (byte(2) & 0xFE) == 0xC2 &&
+                (byte(3) & 0xC0) == 0x80) {
+                const unsigned lead = ((byte(0) & 0x1Fu) << 6) | (byte(1) & 0x3Fu);
+                const unsigned continuation = ((byte(2) & 0x1Fu) << 6) | (byte(3) & 0x3Fu);
+                if (lead >= 0xC2 && lead < 0xE0 && (continuation & 0xC0) == 0x80) {
+                    *w++ = encodeCodePoint(((lead & 0x1Fu) << 6) | (continuation & 0x3Fu));
+                    pos += 4;
+                    continue;
+                }
+            }
         }
         const unsigned lead = nextByte(pos);
         char32_t cp = 0;

@@ -20,6 +20,10 @@ std::string fromUtf8(std::string_view utf8);
 // True when every character of the UTF-8 text exists in Windows-1252 (no best fit needed).
 bool representable(std::string_view utf8);
 
+// The byte that stands for the character exactly (the five undefined bytes for the code
+// points of the same number), or -1 when Windows-1252 lacks it.
+int exactByte(char32_t character);
+
 // UTF-8-in-8-bit encoding of a `value` or `comment` text: the text's UTF-8 bytes, each
 // taken as one Windows-1252 character; returned as UTF-8 for the XML tree.
 std::string encodeUtf8In8Bit(std::string_view text);

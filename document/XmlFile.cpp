@@ -1,6 +1,8 @@
 #include "XmlFile.h"
 
+#include "SystemError.h"
 #include "Windows1252.h"
+#include "XmlWellFormed.h"
 
 #include <pugixml.hpp>
 
@@ -9,6 +11,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,63 +19,14 @@
 namespace XmlFile {
 namespace {
 
-enum class Encoding { utf8, utf16, latin1, windows1252 };
-
-std::string systemError(int error)
-{
-    return std::strerror(error);
-}
-
 [[noreturn]] void fail(const std::string& path, const std::string& what)
 {
     throw std::runtime_error("Datei \"" + path + "\" " + what);
 }
 
-std::string lowerAscii(std::string_view text)
+[[noreturn]] void failToRead(const std::string& path, const std::string& reason)
 {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
-    return out;
-}
-
-// The encoding attribute of an 8-bit declaration at the start of the bytes, or "".
-std::string declaredEncoding(std::string_view bytes)
-{
-    if (bytes.substr(0, 5) != "<?xml")
-        return {};
-    const std::string_view decl = bytes.substr(0, bytes.find("?>"));
-    const std::size_t at = decl.find("encoding");
-    if (at == std::string_view::npos)
-        return {};
-    std::size_t pos = decl.find_first_of("\"'", at);
-    if (pos == std::string_view::npos)
-        return {};
-    const char quote = decl[pos];
-    const std::size_t end = decl.find(quote, pos + 1);
-    if (end == std::string_view::npos)
-        return {};
-    return std::string(decl.substr(pos + 1, end - pos - 1));
-}
-
-// Maps a declared encoding name to one the reader and writer handle; throws for others.
-Encoding encodingNamed(const std::string& name, const std::string& path)
-{
-    const std::string n = lowerAscii(name);
-    if (n.empty() || n == "utf-8" || n == "utf8")
-        return Encoding::utf8;
-    if (n == "utf-16" || n == "utf-16le" || n == "utf-16be")
-        return Encoding::utf16;
-    if (n == "iso-8859-1" || n == "iso_8859-1" || n == "iso_8859_1" || n == "latin1" || n == "latin-1")
-        return Encoding::latin1;
-    if (n == "windows-1252" || n == "cp1252")
-        return Encoding::windows1252;
-    fail(path, "verwendet die Zeichenkodierung \"" + name + "\", die nicht unterstützt wird.");
-}
-
-bool startsWith(std::string_view bytes, std::string_view prefix)
-{
-    return bytes.substr(0, prefix.size()) == prefix;
+    fail(path, "kann nicht gelesen werden. " + reason);
 }
 
 // The file's bytes in a buffer from pugixml's allocator, so that the tree can take the
@@ -93,6 +47,11 @@ struct FileBuffer
             throw std::bad_alloc();
         size = n;
     }
+    void assign(std::string_view bytes)
+    {
+        allocate(bytes.size());
+        std::memcpy(data, bytes.data(), bytes.size());
+    }
     void release()
     {
         if (data)
@@ -110,236 +69,447 @@ struct FileBuffer
     std::string_view view() const { return {data, size}; }
 };
 
-void readAll(const std::string& path, FileBuffer& buffer)
+// What runs after each piece of a file is read: the bytes so far, and whether that is all.
+using PieceRead = std::function<void(std::string_view, bool)>;
+
+// Reads the whole file, a piece at a time, so that `pieceRead` sees each piece while it is
+// still in the processor's cache. Only a regular file is read: a pipe would block the
+// program, a device never ends.
+void readAll(const std::string& path, FileBuffer& buffer, const PieceRead& pieceRead = {})
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
-        fail(path, "kann nicht gelesen werden. " + systemError(errno));
+        failToRead(path, SystemError::text(errno));
     struct stat st
     {
     };
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        const int error = S_ISDIR(st.st_mode) ? EISDIR : errno;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int error = errno;
+        const bool regular = S_ISREG(st.st_mode);
+        const bool folder = S_ISDIR(st.st_mode);
         ::close(fd);
-        fail(path, "kann nicht gelesen werden. " + systemError(error));
+        failToRead(path, regular  ? SystemError::text(error)
+                         : folder ? SystemError::text(EISDIR)
+                                  : std::string(SystemError::notRegularFile));
     }
     buffer.allocate(static_cast<std::size_t>(st.st_size));
+    constexpr std::size_t piece = 128 * 1024;
     std::size_t done = 0;
     while (done < buffer.size) {
-        const ssize_t n = ::read(fd, buffer.data + done, buffer.size - done);
+        const ssize_t n = ::read(fd, buffer.data + done, std::min(piece, buffer.size - done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
             const int error = errno;
             ::close(fd);
-            fail(path, "kann nicht gelesen werden. " + systemError(error));
+            failToRead(path, SystemError::text(error));
         }
         if (n == 0)
             break;
         done += static_cast<std::size_t>(n);
+        if (pieceRead && done < buffer.size)
+            pieceRead({buffer.data, done}, false);
     }
     ::close(fd);
     buffer.size = done;
+    if (pieceRead)
+        pieceRead(buffer.view(), true);
 }
 
-std::pair<int, int> lineAndColumn(std::string_view text, std::ptrdiff_t offset)
+// The file's text as UTF-8 without a byte-order mark, in the buffer: what the parser reads.
+void makeUtf8(FileBuffer& buffer, const XmlEncoding::Detection& detection, std::string* problem)
 {
-    const auto end = static_cast<std::size_t>(std::clamp<std::ptrdiff_t>(offset, 0, std::ssize(text)));
-    int line = 1;
-    std::size_t lineStart = 0;
-    for (std::size_t i = 0; i < end; ++i)
-        if (text[i] == '\n')
-            ++line, lineStart = i + 1;
-    return {line, static_cast<int>(end - lineStart) + 1};
-}
-
-struct StringWriter : pugi::xml_writer
-{
-    std::string out;
-    void write(const void* data, std::size_t size) override
-    {
-        out.append(static_cast<const char*>(data), size);
-    }
-};
-
-Encoding treeEncoding(const pugi::xml_document& tree, const std::string& path)
-{
-    for (pugi::xml_node n = tree.first_child(); n; n = n.next_sibling())
-        if (n.type() == pugi::node_declaration)
-            return encodingNamed(n.attribute("encoding").value(), path);
-    return Encoding::utf8;
-}
-
-// UTF-8 into an 8-bit encoding; a character the encoding lacks becomes a character
-// reference, which is valid where the writer puts new text (attribute values and text).
-std::string toEightBit(std::string_view utf8, Encoding encoding)
-{
-    std::string out;
-    out.reserve(utf8.size());
-    for (std::size_t pos = 0; pos < utf8.size();) {
-        const auto b = static_cast<unsigned char>(utf8[pos]);
-        if (b < 0x80) {
-            out += utf8[pos++];
-            continue;
+    if (detection.encoding.kind == FileEncoding::utf8) {
+        if (detection.byteOrderMarkLength > 0) {
+            std::memmove(buffer.data, buffer.data + detection.byteOrderMarkLength,
+                         buffer.size - detection.byteOrderMarkLength);
+            buffer.size -= detection.byteOrderMarkLength;
         }
-        std::size_t length = (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : 4;
-        length = std::min(length, utf8.size() - pos);
-        const std::string_view one = utf8.substr(pos, length);
-        pos += length;
-        char32_t cp = b & (length == 2 ? 0x1F : length == 3 ? 0x0F : 0x07);
-        for (std::size_t i = 1; i < one.size(); ++i)
-            cp = (cp << 6) | (static_cast<unsigned char>(one[i]) & 0x3F);
-        if (encoding == Encoding::latin1 && cp <= 0xFF)
-            out += static_cast<char>(cp);
-        else if (encoding == Encoding::windows1252 && Windows1252::representable(one))
-            out += Windows1252::fromUtf8(one);
-        else
-            out += "&#" + std::to_string(static_cast<unsigned long>(cp)) + ";";
+        return;
     }
-    return out;
+    std::string ignored;
+    const std::string utf8 = XmlEncoding::toUtf8(buffer.view().substr(detection.byteOrderMarkLength),
+                                                 detection.encoding, problem ? *problem : ignored);
+    buffer.assign(utf8);
 }
 
-// Parsed as a fragment, so that text beside the root shows; XML wants exactly one root
-// and nothing but markup beside it. Returns what is wrong, or "".
-std::string rootProblem(const pugi::xml_document& tree)
+// " (Zeile l, Spalte c)" for a byte offset of UTF-8 text; columns count characters.
+std::string position(std::string_view text, std::ptrdiff_t offset)
 {
-    int elements = 0;
-    for (pugi::xml_node n = tree.first_child(); n; n = n.next_sibling()) {
-        if (n.type() == pugi::node_element)
-            ++elements;
-        else if (n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata)
-            return "Text außerhalb des Wurzelelements";
+    if (offset < 0)
+        return {};
+    const auto end = std::min(static_cast<std::size_t>(offset), text.size());
+    int line = 1;
+    int column = 1;
+    for (std::size_t i = 0; i < end; ++i) {
+        if (text[i] == '\n')
+            ++line, column = 1;
+        else if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)
+            ++column;
     }
-    if (elements == 0)
-        return "kein Wurzelelement gefunden";
-    return elements > 1 ? "mehr als ein Wurzelelement" : "";
+    return " (Zeile " + std::to_string(line) + ", Spalte " + std::to_string(column) + ")";
+}
+
+[[noreturn]] void failInvalid(const std::string& path, const std::string& what, std::string_view text,
+                              std::ptrdiff_t offset)
+{
+    fail(path, "ist kein gültiges XML: " + what + position(text, offset));
+}
+
+// The same after the parser has changed its buffer in place: the position is found in the
+// file's text read again.
+[[noreturn]] void failInvalidParsed(const std::string& path, const XmlEncoding::Detection& detection,
+                                    const std::string& what, std::ptrdiff_t offset)
+{
+    FileBuffer buffer;
+    readAll(path, buffer);
+    makeUtf8(buffer, detection, nullptr);
+    failInvalid(path, what, buffer.view(), offset);
 }
 
 } // namespace
 
-void load(pugi::xml_document& tree, const std::string& path)
+FileEncoding load(pugi::xml_document& tree, const std::string& path, const char* dropped)
 {
-    FileBuffer buffer;
-    readAll(path, buffer);
-    const std::string_view bytes = buffer.view();
-    pugi::xml_encoding encoding = pugi::encoding_auto;
-    bool windows1252 = false;
-    const bool utf16Bom = startsWith(bytes, "\xFF\xFE") || startsWith(bytes, "\xFE\xFF");
-    const bool utf16Bare =
-        startsWith(bytes, std::string_view("<\0?\0", 4)) || startsWith(bytes, std::string_view("\0<\0?", 4));
-    if (!utf16Bom && !utf16Bare) {
-        const bool utf8Bom = startsWith(bytes, "\xEF\xBB\xBF");
-        switch (encodingNamed(declaredEncoding(bytes.substr(utf8Bom ? 3 : 0)), path)) {
-        case Encoding::utf8:
-            encoding = pugi::encoding_utf8;
-            break;
-        case Encoding::utf16:
-            fail(path, "ist als UTF-16 deklariert, aber nicht so kodiert.");
-        case Encoding::latin1:
-            encoding = pugi::encoding_latin1;
-            break;
-        case Encoding::windows1252: {
-            // pugixml knows no Windows-1252: the bytes become UTF-8 first.
-            const std::string utf8 = Windows1252::toUtf8(bytes);
-            buffer.allocate(utf8.size());
-            std::memcpy(buffer.data, utf8.data(), utf8.size());
-            encoding = pugi::encoding_utf8;
-            windows1252 = true;
-            break;
-        }
-        }
-    }
-    constexpr unsigned flags = pugi::parse_default | pugi::parse_declaration | pugi::parse_comments |
-                               pugi::parse_pi | pugi::parse_doctype | pugi::parse_fragment;
-    const std::size_t size = buffer.size;
-    const pugi::xml_parse_result result = tree.load_buffer_inplace_own(buffer.take(), size, flags, encoding);
-    if (result) {
-        if (const std::string problem = rootProblem(tree); !problem.empty()) {
-            tree.reset();
-            fail(path, "ist kein gültiges XML: " + problem);
-        }
-        // A file recognised by its byte-order mark still has to name an encoding that
-        // can be written back.
-        try {
-            treeEncoding(tree, path);
-        } catch (...) {
-            tree.reset();
-            throw;
-        }
-        return;
-    }
     tree.reset();
-    std::string where = " (Position " + std::to_string(result.offset) + ")";
-    if (encoding == pugi::encoding_utf8) {
-        // The parser changed its buffer in place; the line is counted in the file itself.
-        readAll(path, buffer);
-        const std::string text =
-            windows1252 ? Windows1252::toUtf8(buffer.view()) : std::string(buffer.view());
-        const auto [line, column] = lineAndColumn(text, result.offset);
-        where = " (Zeile " + std::to_string(line) + ", Spalte " + std::to_string(column) + ")";
+    FileBuffer buffer;
+    // A UTF-8 file, the usual case, has its characters checked piece by piece as it is read.
+    XmlEncoding::Detection detection;
+    bool detected = false;
+    XmlWellFormed::CharacterCheck check;
+    XmlWellFormed::Problem problem;
+    readAll(path, buffer, [&](std::string_view bytes, bool complete) {
+        if (!detected && !complete && bytes.size() < 1024)
+            return;
+        if (!detected)
+            detection = XmlEncoding::detect(bytes), detected = true;
+        if (detection.problem.empty() && detection.encoding.kind == FileEncoding::utf8 && !problem)
+            problem = check.advance(bytes.substr(detection.byteOrderMarkLength), complete);
+    });
+    if (!detection.problem.empty())
+        fail(path, detection.problem);
+    if (problem)
+        failInvalid(path, problem.what, buffer.view().substr(detection.byteOrderMarkLength), problem.offset);
+    std::string conversionProblem;
+    makeUtf8(buffer, detection, &conversionProblem);
+    if (!conversionProblem.empty())
+        failInvalid(path, conversionProblem, buffer.view(), static_cast<std::ptrdiff_t>(buffer.size));
+    if (detection.encoding.kind != FileEncoding::utf8)
+        if (const XmlWellFormed::Problem p = XmlWellFormed::characters(buffer.view()))
+            failInvalid(path, p.what, buffer.view(), p.offset);
+
+    // A text that is an element's first child becomes the element's value: a pack's texts then
+    // take no nodes of their own, which makes reading faster and the tree smaller.
+    constexpr unsigned flags = pugi::parse_default | pugi::parse_declaration | pugi::parse_comments |
+                               pugi::parse_pi | pugi::parse_doctype | pugi::parse_fragment |
+                               pugi::parse_embed_pcdata;
+    const std::size_t size = buffer.size;
+    const pugi::xml_parse_result result =
+        tree.load_buffer_inplace_own(buffer.take(), size, flags, pugi::encoding_utf8);
+    if (!result) {
+        tree.reset();
+        failInvalidParsed(path, detection, result.description(), result.offset);
     }
-    fail(path, std::string("ist kein gültiges XML: ") + result.description() + where);
-}
-
-std::string serialiseUtf8(const pugi::xml_document& tree)
-{
-    StringWriter writer;
-    tree.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
-    return std::move(writer.out);
-}
-
-std::string encodeFor(const pugi::xml_document& tree, std::string utf8)
-{
-    const Encoding encoding = treeEncoding(tree, "");
-    if (encoding == Encoding::utf8)
-        return utf8;
-    if (encoding != Encoding::utf16)
-        return toEightBit(utf8, encoding);
-    std::string out = "\xFF\xFE";
-    out.reserve(2 + utf8.size() * 2);
-    auto unit = [&out](char32_t u) {
-        out += static_cast<char>(u & 0xFF);
-        out += static_cast<char>(u >> 8);
-    };
-    for (std::size_t pos = 0; pos < utf8.size();) {
-        const auto b = static_cast<unsigned char>(utf8[pos]);
-        const std::size_t length = b < 0x80 ? 1 : (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : 4;
-        char32_t cp = length == 1 ? b : b & (length == 2 ? 0x1F : length == 3 ? 0x0F : 0x07);
-        for (std::size_t i = 1; i < length && pos + i < utf8.size(); ++i)
-            cp = (cp << 6) | (static_cast<unsigned char>(utf8[pos + i]) & 0x3F);
-        pos += length;
-        if (cp < 0x10000) {
-            unit(cp);
-        } else {
-            unit(0xD800 + ((cp - 0x10000) >> 10));
-            unit(0xDC00 + ((cp - 0x10000) & 0x3FF));
-        }
+    const pugi::xml_node droppedNode = dropped ? tree.document_element().child(dropped) : pugi::xml_node();
+    if (const XmlWellFormed::Problem p = XmlWellFormed::structure(tree, detection.declaration, droppedNode)) {
+        tree.reset();
+        failInvalidParsed(path, detection, p.what, p.offset);
     }
-    return out;
-}
-
-std::string serialise(const pugi::xml_document& tree)
-{
-    return encodeFor(tree, serialiseUtf8(tree));
+    return detection.encoding;
 }
 
 namespace {
 
-// What an ASCII byte needs in XML text and attribute values: nothing, an entity, or
-// (for control characters) a character reference.
+bool isXmlSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+// Writes a tree as UTF-8 XML text, node by node without recursion (a tree may be deep),
+// checking that the file will hold what it writes.
+class TreeWriter
+{
+public:
+    TreeWriter(FileEncoding encoding, const std::string& failure) : encoding(encoding), failure(failure) {}
+
+    void write(const pugi::xml_document& tree, const pugi::xml_node& replaced,
+               const ChildrenWriter& writeChildren)
+    {
+        pugi::xml_node node = tree.first_child();
+        while (node) {
+            if (start(node, replaced, writeChildren)) {
+                node = node.first_child();
+                continue;
+            }
+            while (!node.next_sibling()) {
+                node = node.parent();
+                if (node.type() == pugi::node_document)
+                    return;
+                out += "</";
+                out += node.name();
+                out += '>';
+            }
+            node = node.next_sibling();
+        }
+    }
+
+    std::string out;
+
+private:
+    // Writes an element's start tag, or any other node whole; true when children follow.
+    bool start(const pugi::xml_node& node, const pugi::xml_node& replaced,
+               const ChildrenWriter& writeChildren)
+    {
+        switch (node.type()) {
+        case pugi::node_element:
+            out += '<';
+            markup(node.name(), "in einem Elementnamen");
+            attributes(node);
+            if (node == replaced) {
+                out += '>';
+                const std::size_t start = out.size();
+                writeChildren(out);
+                if (out.size() == start) {
+                    // Nothing in place of the children: an empty element, as any other.
+                    out.back() = '/';
+                    out += '>';
+                    return false;
+                }
+                out += "</";
+                out += node.name();
+                out += '>';
+                return false;
+            }
+            if (!*node.value() && !node.first_child()) {
+                out += "/>";
+                return false;
+            }
+            out += '>';
+            // A text held as the element's value comes before its children.
+            text(node.value());
+            if (node.first_child())
+                return true;
+            out += "</";
+            out += node.name();
+            out += '>';
+            return false;
+        case pugi::node_pcdata:
+            text(node.value());
+            return false;
+        case pugi::node_cdata:
+            out += "<![CDATA[";
+            markup(node.value(), "in einem CDATA-Abschnitt");
+            out += "]]>";
+            return false;
+        case pugi::node_comment:
+            out += "<!--";
+            markup(node.value(), "in einem Kommentar");
+            out += "-->";
+            return false;
+        case pugi::node_pi:
+        case pugi::node_declaration:
+            out += "<?";
+            markup(node.name(), "in einer Verarbeitungsanweisung");
+            attributes(node);
+            if (*node.value()) {
+                out += ' ';
+                markup(node.value(), "in einer Verarbeitungsanweisung");
+            }
+            out += "?>";
+            return false;
+        case pugi::node_doctype:
+            out += "<!DOCTYPE ";
+            markup(node.value(), "in der DOCTYPE-Angabe");
+            out += '>';
+            return false;
+        default:
+            return false;
+        }
+    }
+
+    void attributes(const pugi::xml_node& node)
+    {
+        for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
+            out += ' ';
+            markup(a.name(), "in einem Attributnamen");
+            out += "=\"";
+            attributeValue(a.value());
+            out += '"';
+        }
+    }
+
+    // Names, comments and the like: no character reference can stand there, so in an 8-bit
+    // file every character must be one of the encoding's own.
+    void markup(std::string_view utf8, const char* where)
+    {
+        for (std::size_t pos = 0; pos < utf8.size();) {
+            const auto b = static_cast<unsigned char>(utf8[pos]);
+            if (b < 0x80) {
+                controlCharacter(b);
+                ++pos;
+                continue;
+            }
+            const std::size_t start = pos;
+            const char32_t c = XmlEncoding::nextCharacter(utf8, pos);
+            if (!XmlEncoding::holds(encoding, c))
+                refuse("Das Zeichen \"" + std::string(utf8.substr(start, pos - start)) + "\" " + where +
+                       " kann in der Zeichenkodierung " + encoding.name() + " nicht gespeichert werden.");
+        }
+        out += utf8;
+    }
+
+    // A text node. A carriage return is written as a reference, which a parser keeps, and a
+    // whitespace-only text starts with one, so that the parser does not drop it.
+    void text(std::string_view value)
+    {
+        std::size_t pos = 0;
+        if (!value.empty() && std::all_of(value.begin(), value.end(), isXmlSpace)) {
+            out += "&#" + std::to_string(static_cast<int>(value[0])) + ";";
+            pos = 1;
+        }
+        for (; pos < value.size(); ++pos) {
+            const char c = value[pos];
+            switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '\r':
+                out += "&#13;";
+                break;
+            default:
+                controlCharacter(static_cast<unsigned char>(c));
+                out += c;
+            }
+        }
+    }
+
+    void attributeValue(std::string_view value)
+    {
+        for (const char c : value) {
+            switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '\t':
+                out += "&#9;";
+                break;
+            case '\n':
+                out += "&#10;";
+                break;
+            case '\r':
+                out += "&#13;";
+                break;
+            default:
+                controlCharacter(static_cast<unsigned char>(c));
+                out += c;
+            }
+        }
+    }
+
+    void controlCharacter(unsigned char c)
+    {
+        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') {
+            constexpr char digits[] = "0123456789ABCDEF";
+            refuse(std::string("Das Steuerzeichen U+00") + digits[c >> 4] + digits[c & 0xF] +
+                   " kann in XML nicht gespeichert werden.");
+        }
+    }
+
+    [[noreturn]] void refuse(const std::string& reason) { throw std::runtime_error(failure + " " + reason); }
+
+    FileEncoding encoding;
+    const std::string& failure;
+};
+
+// Whether the node's subtree is at most three levels deep, as a key element is: pugixml
+// then frees it at once without danger.
+bool shallow(const pugi::xml_node& node)
+{
+    for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling())
+        for (pugi::xml_node grandchild = child.first_child(); grandchild;
+             grandchild = grandchild.next_sibling())
+            if (grandchild.first_child())
+                return false;
+    return true;
+}
+
+// Removes `node` and everything below it: each step removes a node without children.
+void removeSubtree(pugi::xml_node node)
+{
+    if (shallow(node)) {
+        node.parent().remove_child(node);
+        return;
+    }
+    const pugi::xml_node top = node;
+    for (;;) {
+        while (node.first_child())
+            node = node.first_child();
+        pugi::xml_node parent = node.parent();
+        parent.remove_child(node);
+        if (node == top)
+            return;
+        node = parent;
+    }
+}
+
+} // namespace
+
+std::string serialise(const pugi::xml_document& tree, FileEncoding encoding, const std::string& failure,
+                      const pugi::xml_node& replaced, const ChildrenWriter& writeChildren)
+{
+    TreeWriter writer(encoding, failure);
+    writer.write(tree, replaced, writeChildren);
+    if (encoding == FileEncoding{})
+        return std::move(writer.out);
+    return XmlEncoding::fromUtf8(writer.out, encoding);
+}
+
+std::string serialise(const pugi::xml_document& tree, FileEncoding encoding, const std::string& failure)
+{
+    return serialise(tree, encoding, failure, pugi::xml_node(), [](std::string&) {});
+}
+
+void removeChild(const pugi::xml_node& parent, const pugi::xml_node& child)
+{
+    if (child.parent() == parent)
+        removeSubtree(child);
+}
+
+void removeChildren(const pugi::xml_node& parent)
+{
+    while (const pugi::xml_node child = parent.first_child())
+        removeSubtree(child);
+}
+
+namespace {
+
+// What an ASCII byte needs in XML text and attribute values: nothing, an entity, or (for
+// line breaks and tabs in attribute values) a character reference; "" marks a control
+// character that XML cannot hold.
 struct EscapeTable
 {
     std::array<const char*, 128> text{};
     std::array<const char*, 128> attribute{};
     constexpr EscapeTable()
     {
-        constexpr const char* references[32] = {
-            "",      "&#1;",  "&#2;",  "&#3;",  "&#4;",  "&#5;",  "&#6;",  "&#7;",  "&#8;",  "&#9;",  "&#10;",
-            "&#11;", "&#12;", "&#13;", "&#14;", "&#15;", "&#16;", "&#17;", "&#18;", "&#19;", "&#20;", "&#21;",
-            "&#22;", "&#23;", "&#24;", "&#25;", "&#26;", "&#27;", "&#28;", "&#29;", "&#30;", "&#31;"};
         for (int c = 0; c < 32; ++c)
-            text[c] = attribute[c] = references[c];
+            text[c] = attribute[c] = "";
         text['\t'] = text['\n'] = text['\r'] = nullptr;
+        attribute['\t'] = "&#9;";
+        attribute['\n'] = "&#10;";
+        attribute['\r'] = "&#13;";
         text['&'] = attribute['&'] = "&amp;";
         text['<'] = attribute['<'] = "&lt;";
         text['>'] = "&gt;";
@@ -348,7 +518,7 @@ struct EscapeTable
 };
 constexpr EscapeTable escapeTable;
 
-void appendEscaped(std::string& out, std::string_view text, bool doubled,
+bool appendEscaped(std::string& out, std::string_view text, bool doubled,
                    const std::array<const char*, 128>& table)
 {
     std::size_t run = 0;
@@ -358,24 +528,27 @@ void appendEscaped(std::string& out, std::string_view text, bool doubled,
             continue;
         out.append(text.data() + run, i - run);
         run = i + 1;
-        if (c < 0x80)
+        if (c >= 0x80)
+            out += Windows1252::utf8Form(c, doubled);
+        else if (*table[c])
             out += table[c];
         else
-            out += Windows1252::utf8Form(c, doubled);
+            return false;
     }
     out.append(text.data() + run, text.size() - run);
+    return true;
 }
 
 } // namespace
 
-void appendText(std::string& out, std::string_view text, bool doubled)
+bool appendText(std::string& out, std::string_view text, bool doubled)
 {
-    appendEscaped(out, text, doubled, escapeTable.text);
+    return appendEscaped(out, text, doubled, escapeTable.text);
 }
 
-void appendAttribute(std::string& out, std::string_view text)
+bool appendAttribute(std::string& out, std::string_view text)
 {
-    appendEscaped(out, text, false, escapeTable.attribute);
+    return appendEscaped(out, text, false, escapeTable.attribute);
 }
 
 } // namespace XmlFile

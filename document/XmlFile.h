@@ -1,32 +1,50 @@
 #pragma once
 
+#include "XmlEncoding.h"
+
+#include <functional>
 #include <string>
+#include <string_view>
 
 namespace pugi {
 class xml_document;
-}
+class xml_node;
+} // namespace pugi
 
-// Reading and writing the XML tree of a pack in the encoding its declaration names.
+// Reading and writing the XML tree of a pack, in the encoding the file is in.
 namespace XmlFile {
 
-// Parses the file into `tree`. UTF-8, UTF-16, ISO-8859-1 and windows-1252 are read; any
-// other declared encoding, an unreadable file and XML that is not well-formed throw
-// std::runtime_error naming the file. Whitespace-only text nodes are dropped; entities
-// other than the predefined ones are never expanded or fetched.
-void load(pugi::xml_document& tree, const std::string& path);
+// Parses the file into `tree` and returns its encoding. UTF-8, UTF-16, ISO-8859-1 and
+// windows-1252 are read. A path that is no regular file or cannot be read, another
+// encoding, and XML that is not well-formed throw std::runtime_error naming the file (with
+// line and column where the XML breaks); the tree is then empty. Whitespace-only text nodes
+// are dropped; a text that is an element's first child is held as the element's value;
+// entities other than the predefined ones are never expanded or fetched. The
+// children of the root's first child element named `dropped` are left to the caller, which
+// reads them and drops them (XmlWellFormed::structure).
+FileEncoding load(pugi::xml_document& tree, const std::string& path, const char* dropped = nullptr);
 
-// The tree as bytes, unindented, in the encoding of its declaration (UTF-8 without one).
-std::string serialise(const pugi::xml_document& tree);
+// The tree as the bytes of a file in `encoding`, unindented. The children of `replaced`
+// are not written: `writeChildren` appends XML text in their place to the UTF-8 text
+// written so far. A tree holding what the file cannot hold (a character XML does not
+// allow; outside text and attribute values, a character the encoding lacks) throws
+// std::runtime_error: `failure`, a blank and why.
+using ChildrenWriter = std::function<void(std::string& utf8)>;
+std::string serialise(const pugi::xml_document& tree, FileEncoding encoding, const std::string& failure,
+                      const pugi::xml_node& replaced, const ChildrenWriter& writeChildren);
+std::string serialise(const pugi::xml_document& tree, FileEncoding encoding, const std::string& failure);
 
-// The same in two steps: the tree as UTF-8 text, and UTF-8 text of that tree in its
-// declared encoding (characters the encoding lacks become character references).
-std::string serialiseUtf8(const pugi::xml_document& tree);
-std::string encodeFor(const pugi::xml_document& tree, std::string utf8);
+// Removes `child` of `parent` with its subtree, or all children of `parent`, deepest nodes
+// first: pugixml frees a subtree recursively, and a hostile file can nest elements deep
+// enough to exhaust the stack.
+void removeChild(const pugi::xml_node& parent, const pugi::xml_node& child);
+void removeChildren(const pugi::xml_node& parent);
 
 // Appends a Windows-1252 text as escaped XML: each byte converted to UTF-8 plainly or, with
 // `doubled`, UTF-8-in-8-bit; & < > escaped, and in an attribute value also " and the
-// line-break and tab characters. NUL cannot stand in XML and is left out.
-void appendText(std::string& out, std::string_view text, bool doubled);
-void appendAttribute(std::string& out, std::string_view text);
+// line-break and tab characters. False when the text holds a control character other than
+// tab, line feed and carriage return, which XML cannot hold at all.
+bool appendText(std::string& out, std::string_view text, bool doubled);
+bool appendAttribute(std::string& out, std::string_view text);
 
 } // namespace XmlFile

@@ -3,6 +3,8 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include <functional>
+
 #include <sys/stat.h>
 
 namespace {
@@ -330,6 +332,83 @@ TEST_F(LifecycleTest, FailedWriteIsReportedAndKeepsTheOldFileAndTheChanges)
     EXPECT_EQ(status(), "Änderungen übernommen (nicht gespeichert: shop_frontend_de.xml)");
     // The raised version stays.
     EXPECT_EQ(infoCell(rowVersion), "1.4.3");
+}
+
+TEST_F(LifecycleTest, AfterAnOpenThatStoppedAtABadKeyASaveAsksForTheFile)
+{
+    open(example("shop_frontend_de.xml"));
+    const std::string text =
+        "<languagepack><content><key id=\"a\"><value>eins</value></key>"
+        "<key id=\"b\"><value>zwei<x/></value></key><key id=\"c\"/></content></languagepack>";
+    const std::string path = folder.write("partly.xml", text);
+    open(path);
+    dialogs.takeShown();
+    ASSERT_TRUE(window->saveAction->isEnabled());
+
+    dialogs.fileAnswers = {path};
+    dialogs.confirmationAnswers = {false};
+    window->saveAction->trigger();
+    EXPECT_EQ(dialogs.takeShown(),
+              Shown({"save: Speichern als...",
+                     "confirm: Diese Datei existiert bereits. Soll die Datei überschrieben werden?"}));
+    EXPECT_EQ(dialogs.fileDialogs.back().fileName, path);
+    EXPECT_EQ(TempDir::read(path), text);
+
+    // Saved elsewhere, the next save still asks: the opened file stays protected.
+    dialogs.fileAnswers = {folder.path("copy.xml"), std::nullopt};
+    window->saveAction->trigger();
+    window->saveActionExecute();
+    EXPECT_EQ(dialogs.takeShown(), Shown({"save: Speichern als...", "save: Speichern als..."}));
+    EXPECT_NE(TempDir::read(folder.path("copy.xml")).find("eins"), std::string::npos);
+    EXPECT_EQ(TempDir::read(path), text);
+}
+
+TEST_F(LifecycleTest, EditsNotTakenOverCountAsUnsavedChanges)
+{
+    using Step = std::pair<const char*, std::function<void()>>;
+    const auto editInfo = [this](int row) {
+        window->lpInfoblock->model()->setData(window->lpInfoblock->model()->index(row, 1), "neu");
+    };
+    const Step edits[] = {{"typed text", [this] { typeInto(window->lpValue, "!"); }},
+                          {"typed comment", [this] { typeInto(window->lpComment, "!"); }},
+                          {"toggled flag", [this] { window->htmlCheckbox->click(); }},
+                          {"edited info block", [&] { editInfo(rowName); }}};
+    const Step operations[] = {{"close", [this] { window->closeAction->trigger(); }},
+                               {"new", [this] { window->newFile->trigger(); }},
+                               {"open", [this] { window->loadAction->trigger(); }},
+                               {"exit", [this] { window->exitAction->trigger(); }},
+                               {"window frame", [this] { window->close(); }}};
+    for (const auto& [edit, makeEdit] : edits)
+        for (const auto& [operation, run] : operations) {
+            SCOPED_TRACE(std::string(edit) + ", " + operation);
+            SetUp();
+            window->show();
+            open(example("shop_frontend_de.xml"));
+            makeEdit();
+            dialogs.takeShown();
+            dialogs.warningAnswers = {Answer::Abbrechen};
+            run();
+            EXPECT_EQ(dialogs.takeShown(), Shown{question});
+            EXPECT_EQ(window->pack.keys.count(), 8);
+            EXPECT_TRUE(window->isVisible());
+        }
+
+    // "Ja" saves them, and afterwards nothing is left to ask about.
+    SetUp();
+    const std::string path = example("shop_frontend_de.xml");
+    open(path);
+    typeInto(window->lpValue, " Noch.");
+    editInfo(rowName);
+    dialogs.warningAnswers = {Answer::Ja};
+    window->closeAction->trigger();
+    EXPECT_EQ(status(), "Kein Languagepack geladen");
+    EXPECT_NE(TempDir::read(path).find("leer. Noch."), std::string::npos);
+    EXPECT_NE(TempDir::read(path).find("name=\"neu\""), std::string::npos);
+    open(path);
+    editInfo(rowProject);
+    window->saveAction->trigger();
+    window->closeAction->trigger();
+    EXPECT_EQ(dialogs.takeShown(), Shown({"open: Languagepack laden", question, "open: Languagepack laden"}));
 }
 
 TEST_F(LifecycleTest, ShortcutsRunTheirActionsWhereverTheFocusIs)

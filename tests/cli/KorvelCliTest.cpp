@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <set>
@@ -218,6 +219,46 @@ TEST(KorvelCli, EveryErrorNamesItsFileOnOneLine)
         EXPECT_NE(r.out.find("\"" + file + "\""), std::string::npos) << r.out;
         EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << r.out;
     }
+}
+
+TEST(KorvelCli, RefusalsSpeakGermanAndNameTheirCause)
+{
+    TempDir dir;
+    ::mkfifo(dir.path("pipe.xml").c_str(), 0600);
+    const std::string equals =
+        dir.write("equals.xml",
+                  "<languagepack><content><key id=\"a=b\"><value>x</value></key></content></languagepack>");
+    const std::pair<std::string, std::string> cases[] = {
+        {"dump " + shellQuote(dir.path("missing.xml")),
+         "korvel-cli: Datei \"" + dir.path("missing.xml") +
+             "\" kann nicht gelesen werden. Datei oder Ordner nicht gefunden.\n"},
+        {"dump " + shellQuote(dir.path("pipe.xml")),
+         "korvel-cli: Datei \"" + dir.path("pipe.xml") +
+             "\" kann nicht gelesen werden. Das ist keine gewöhnliche Datei.\n"},
+        {"dump " + shellQuote(equals),
+         "korvel-cli: Datei \"" + equals +
+             "\": Schlüssel \"a=b\": Ein Schlüssel darf kein \"=\" enthalten.\n"},
+        {"resave " + shellQuote(examples + "/shop_frontend_en.xml") + " " +
+             shellQuote(dir.path("no/out.xml")),
+         "korvel-cli: Datei \"" + dir.path("no/out.xml") +
+             "\" kann nicht gespeichert werden. Datei oder Ordner nicht gefunden.\n"},
+    };
+    for (const auto& [arguments, message] : cases) {
+        const ProcessResult r = korvelCli(arguments, true);
+        EXPECT_EQ(r.exitCode, 1) << arguments;
+        EXPECT_EQ(r.out, message);
+    }
+}
+
+TEST(KorvelCli, ResaveKeepsWhitespaceOnlyTexts)
+{
+    TempDir dir;
+    const std::string key = "<key id=\"k\"><value>&#32;</value><comment><![CDATA[\n]]></comment></key>";
+    const std::string in = dir.write("in.xml", "<languagepack><content>" + key + "</content></languagepack>");
+    ASSERT_EQ(korvelCli("resave " + shellQuote(in) + " " + shellQuote(dir.path("out.xml"))).exitCode, 0);
+    const auto json = nlohmann::json::parse(korvelCli("dump " + shellQuote(dir.path("out.xml"))).out);
+    EXPECT_EQ(json["keys"][0]["value"], " ");
+    EXPECT_EQ(json["keys"][0]["comment"], "\r\n");
 }
 
 } // namespace

@@ -126,6 +126,9 @@ TEST_F(ReadPack, ValueHoldingAnElementOrCommentStopsAtThatKeyAndKeepsEarlierKeys
         EXPECT_EQ(fresh.ValueList.value("c"), "ok");
         EXPECT_EQ(fresh.packProject, "p");
         EXPECT_TRUE(fresh.hasTree());
+        EXPECT_TRUE(fresh.readStoppedAtKey());
+        fresh.loadNewDocumentTree();
+        EXPECT_FALSE(fresh.readStoppedAtKey());
     }
 }
 
@@ -198,10 +201,19 @@ TEST_F(ReadPack, Utf32FileIsRefusedByItsDeclaredName)
     EXPECT_FALSE(doc.hasTree());
 }
 
-TEST_F(ReadPack, MissingFileIsAnError)
+TEST_F(ReadPack, AFileThatCannotBeReadIsNamedWithTheCauseInGerman)
 {
-    EXPECT_THROW(doc.readPack(dir.path("nowhere.xml")), std::runtime_error);
-    EXPECT_THROW(doc.readPack(dir.root.string()), std::runtime_error);
+    const std::pair<std::string, std::string> cases[] = {
+        {dir.path("nowhere.xml"), "Datei oder Ordner nicht gefunden."},
+        {dir.root.string(), "Das ist ein Ordner, keine Datei."},
+    };
+    for (const auto& [path, reason] : cases)
+        try {
+            doc.readPack(path);
+            ADD_FAILURE() << path;
+        } catch (const std::runtime_error& e) {
+            EXPECT_EQ(std::string(e.what()), "Datei \"" + path + "\" kann nicht gelesen werden. " + reason);
+        }
 }
 
 TEST_F(ReadPack, EntitiesAreNeverExpandedNorFetched)
@@ -219,16 +231,24 @@ TEST_F(ReadPack, EntitiesAreNeverExpandedNorFetched)
     EXPECT_EQ(doc.ValueList.value("ext").find("SECRET"), std::string::npos);
 }
 
-TEST_F(ReadPack, DeepNestingAndHugeValuesAreReadSafely)
+TEST_F(ReadPack, NestingUpToTheLimitAndHugeValuesAreReadAndDeeperNestingIsRefused)
 {
-    std::string deep = "<languagepack><info>";
-    for (int i = 0; i < 10000; ++i)
-        deep += "<n>";
-    for (int i = 0; i < 10000; ++i)
-        deep += "</n>";
-    deep += "</info><content><key id=\"k\"><value>v</value></key></content></languagepack>";
-    read(deep);
+    auto nested = [](int depth) {
+        std::string deep = "<languagepack><info>";
+        for (int i = 2; i < depth; ++i)
+            deep += "<n>";
+        for (int i = 2; i < depth; ++i)
+            deep += "</n>";
+        return deep + "</info><content><key id=\"k\"><value>v</value></key></content></languagepack>";
+    };
+    read(nested(256));
     EXPECT_EQ(doc.ValueList.value("k"), "v");
+    try {
+        read(nested(257));
+        ADD_FAILURE() << "no error";
+    } catch (const std::runtime_error& e) {
+        EXPECT_NE(std::string(e.what()).find("mehr als 256 Ebenen"), std::string::npos) << e.what();
+    }
 
     const std::string big(50u << 20, 'x');
     read(pack("<key id=\"big\"><value>" + big + "</value></key>"));

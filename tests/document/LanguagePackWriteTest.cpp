@@ -108,7 +108,7 @@ TEST_F(WritePack, RoundTripKeepsKeysTextsCommentsFlagsAndInfo)
     EXPECT_EQ(r.BreakList.value("empty"), "1");
     EXPECT_EQ(r.ValueList.indexOfName("Empty"), -1);
     EXPECT_EQ(r.ValueList.value("lf"), "a\r\nb\r\nc");
-    EXPECT_EQ(r.ValueList.value("spaces"), "");
+    EXPECT_EQ(r.ValueList.value("spaces"), "  \r\n  ");
     EXPECT_EQ(r.HtmlList.value("odd"), "true");
     EXPECT_EQ(r.BreakList.value("odd"), " 1");
     EXPECT_EQ(r.ValueList.value("<&\">"), "<b>&amp;\"'</b>\t");
@@ -280,6 +280,33 @@ TEST_F(WritePack, ContentIsRebuiltNotAppendedOnEverySave)
     doc.writePack(dir.path("p.xml"), view);
     const std::string bytes = TempDir::read(dir.path("p.xml"));
     EXPECT_EQ(bytes.find("<key"), bytes.rfind("<key"));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(WritePack, AControlCharacterXmlCannotHoldRefusesTheSaveAndKeepsTheFile)
+{
+    for (const std::string& text : {std::string("a\x01"), std::string("a\0b", 3)}) {
+        newPack();
+        addKey("k", text);
+        const std::string target = dir.write("pack.xml", "old");
+        try {
+            doc.writePack(target, view);
+            ADD_FAILURE() << "no error";
+        } catch (const std::runtime_error& e) {
+            EXPECT_EQ(std::string(e.what()),
+                      "Datei \"" + target +
+                          "\" kann nicht gespeichert werden. Der Schlüssel \"k\" enthält ein "
+                          "Steuerzeichen, das XML nicht speichern kann.");
+        }
+        EXPECT_EQ(TempDir::read(target), "old");
+    }
+    newPack();
+    doc.infoBlock[rowProject] = "a\x1F";
+    EXPECT_THROW(doc.writePack(dir.path("info.xml"), view), std::runtime_error);
+    EXPECT_FALSE(std::filesystem::exists(dir.path("info.xml")));
 }
 
 } // namespace

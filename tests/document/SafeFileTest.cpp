@@ -1,8 +1,12 @@
 #include "SafeFile.h"
 #include "FileSizeLimit.h"
+#include "SystemError.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <cstring>
+#include <sys/stat.h>
 
 namespace {
 
@@ -28,9 +32,51 @@ TEST(SafeFile, AWriteThatFailsHalfWayLeavesTheOldFileAndNoTemporaryFile)
         message = e.what();
     }
 
-    EXPECT_EQ(message.rfind("Datei kann nicht gespeichert werden. ", 0), 0u) << message;
+    EXPECT_EQ(message, "Datei kann nicht gespeichert werden. Kein Platz mehr auf dem Datenträger.");
     EXPECT_EQ(TempDir::read(path), "old content");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.root), {}), 1);
+}
+
+} // namespace
+
+namespace {
+
+TEST(SafeFile, ASaveThroughADanglingLinkCreatesTheFileItNamesAndKeepsTheLink)
+{
+    TempDir dir;
+    std::filesystem::create_directory(dir.path("sub"));
+    std::filesystem::create_symlink("sub/pack.xml", dir.path("link.xml"));
+    std::filesystem::create_symlink("link.xml", dir.path("chain.xml"));
+    SafeFile::replace(dir.path("chain.xml"), "<r/>", "failed");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.path("chain.xml")));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.path("link.xml")));
+    EXPECT_EQ(TempDir::read(dir.path("sub/pack.xml")), "<r/>");
+}
+
+TEST(SafeFile, FailuresGiveTheCauseInGerman)
+{
+    TempDir dir;
+    const std::string readOnly = dir.write("readonly.xml", "old");
+    chmod(readOnly.c_str(), 0444);
+    std::filesystem::create_symlink("loop.xml", dir.path("loop.xml"));
+    const std::pair<std::string, std::string> cases[] = {
+        {dir.path("missing/pack.xml"), "Datei oder Ordner nicht gefunden."},
+        {dir.root.string(), "Das ist ein Ordner, keine Datei."},
+        {readOnly, "Keine Berechtigung."},
+        {"/dev/null", "Das Ziel ist keine gewöhnliche Datei."},
+        {dir.path("loop.xml"), std::strerror(ELOOP)},
+    };
+    for (const auto& [path, reason] : cases)
+        try {
+            SafeFile::replace(path, "<r/>", "Datei kann nicht gespeichert werden.");
+            ADD_FAILURE() << path;
+        } catch (const std::runtime_error& e) {
+            EXPECT_EQ(std::string(e.what()), "Datei kann nicht gespeichert werden. " + reason);
+        }
+    for (const int error : {ENOSPC, EFBIG, EDQUOT})
+        EXPECT_EQ(SystemError::text(error), "Kein Platz mehr auf dem Datenträger.");
+    EXPECT_EQ(SystemError::text(EROFS), "Das Dateisystem ist schreibgeschützt.");
+    EXPECT_EQ(SystemError::text(EPERM), "Keine Berechtigung.");
 }
 
 } // namespace

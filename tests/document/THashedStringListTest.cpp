@@ -1,6 +1,10 @@
 #include "THashedStringList.h"
 
+#include "Windows1252.h"
+
 #include <gtest/gtest.h>
+
+#include <random>
 
 namespace {
 
@@ -155,6 +159,78 @@ TEST(THashedStringList, IndexOutOfRangeThrows)
     THashedStringList t;
     EXPECT_THROW(t.remove(0), std::out_of_range);
     EXPECT_THROW((void)t.nameAt(3), std::out_of_range);
+}
+
+} // namespace
+
+namespace {
+
+// The table against a plain list of the same entries, through a long random sequence of
+// settings, removals by name and by position, lookups and positions.
+TEST(THashedStringList, AnySequenceOfOperationsMatchesAPlainList)
+{
+    THashedStringList t;
+    std::vector<std::pair<std::string, std::string>> plain;
+    auto find = [&plain](const std::string& name) {
+        for (std::size_t i = 0; i < plain.size(); ++i)
+            if (Windows1252::sameText(plain[i].first, name))
+                return static_cast<int>(i);
+        return -1;
+    };
+    std::mt19937 random(7);
+    for (int step = 0; step < 20000; ++step) {
+        const std::string name = (random() % 2 ? "k" : "K") + std::to_string(random() % 300);
+        const int op = static_cast<int>(random() % 10);
+        if (op < 5) {
+            const std::string text = op == 0 ? "" : "v" + std::to_string(step);
+            const int at = find(name);
+            t.setValue(name, text);
+            if (text.empty() && at >= 0)
+                plain.erase(plain.begin() + at);
+            else if (!text.empty() && at >= 0)
+                plain[static_cast<std::size_t>(at)] = {name, text};
+            else if (!text.empty())
+                plain.emplace_back(name, text);
+        } else if (op < 7 && !plain.empty()) {
+            const int at = static_cast<int>(random() % plain.size());
+            t.remove(at);
+            plain.erase(plain.begin() + at);
+        } else if (op < 9) {
+            ASSERT_EQ(t.indexOfName(name), find(name)) << step;
+            ASSERT_EQ(t.value(name),
+                      find(name) < 0 ? "" : plain[static_cast<std::size_t>(find(name))].second);
+        } else if (!plain.empty()) {
+            const int at = static_cast<int>(random() % plain.size());
+            ASSERT_EQ(t.nameAt(at), plain[static_cast<std::size_t>(at)].first) << step;
+            ASSERT_EQ(t.valueAt(at), plain[static_cast<std::size_t>(at)].second) << step;
+        }
+        ASSERT_EQ(t.count(), static_cast<int>(plain.size())) << step;
+    }
+}
+
+// Removing each entry once cost a shift of all later ones and a rebuilt index: quadratic.
+TEST(THashedStringList, RemovingEveryEntryWhileLookingUpStaysLinear)
+{
+    THashedStringList t;
+    const int n = 300000;
+    for (int i = 0; i < n; ++i)
+        t.setValue("key" + std::to_string(i), "1");
+    for (int i = 0; i < n; i += 2) {
+        t.setValue("key" + std::to_string(i), "");
+        ASSERT_EQ(t.indexOfName("key" + std::to_string(i + 1)), i / 2);
+    }
+    for (int i = 1; i < n; i += 2)
+        t.remove(t.indexOfName("key" + std::to_string(i)));
+    EXPECT_EQ(t.count(), 0);
+}
+
+TEST(THashedStringList, RemovingALaterEntryUnderAnEqualsNameShowsTheEarlierOne)
+{
+    THashedStringList t;
+    t.setValue("a=b", "x");
+    t.setValue("a=c", "y");
+    t.remove(t.indexOfName("a"));
+    EXPECT_EQ(t.value("a"), "b=x");
 }
 
 } // namespace

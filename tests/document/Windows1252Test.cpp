@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace {
 
 using namespace Windows1252;
@@ -64,6 +66,24 @@ TEST(Windows1252, Utf8In8BitDoublesEveryNonAsciiCharacter)
     EXPECT_EQ(encodeUtf8In8Bit("ascii only"), "ascii only");
     for (const char* text : {"\xE4\xF6\xFC\xDF \x80 text\r\n", "", "\x81\x8D\x8F\x90\x9D", "\x83\x88\x98"})
         EXPECT_EQ(decodeUtf8In8Bit(encodeUtf8In8Bit(text)), text);
+}
+
+// The decoding takes runs of ASCII and the usual doubled letters a block at a time: random
+// texts of every byte, of every length, come back whole, line breaks made CR LF.
+TEST(Windows1252, EveryTextComesBackFromItsDoubledForm)
+{
+    std::mt19937 random(3);
+    for (int round = 0; round < 5000; ++round) {
+        std::string text;
+        for (int n = static_cast<int>(random() % 80); n > 0; --n) {
+            const unsigned pick = random() % 4;
+            text += pick == 0   ? static_cast<char>(1 + random() % 255)
+                    : pick == 1 ? "\xE4\xF6\xFC"[random() % 3]
+                                : 'a';
+        }
+        ASSERT_EQ(decodeText(encodeUtf8In8Bit(text)), LineBreaks::normalize(text, LineBreaks::crLf)) << text;
+        ASSERT_EQ(decodeUtf8In8Bit(encodeUtf8In8Bit(text)), text);
+    }
 }
 
 TEST(Windows1252, TextThatIsNotUtf8In8BitKeepsItsPlainForm)

@@ -242,7 +242,7 @@ TEST_P(ExportContract, ExportIntoAMissingFolderFailsAndKeepsTheModule)
         FAIL() << "no error";
     } catch (const std::runtime_error& e) {
         EXPECT_EQ(std::string(e.what()),
-                  "Datei \"" + missing + "\" kann nicht erstellt werden. " + std::strerror(ENOENT));
+                  "Datei \"" + missing + "\" kann nicht erstellt werden. Datei oder Ordner nicht gefunden.");
     }
     EXPECT_FALSE(fileExists(missing));
     // The module is still in the slot with its tables; another name succeeds.
@@ -263,7 +263,7 @@ TEST_P(ExportContract, ExportOntoAReadOnlyFileFailsAndLeavesItUnchanged)
         FAIL() << "no error";
     } catch (const std::runtime_error& e) {
         EXPECT_EQ(std::string(e.what()),
-                  "Datei \"" + path + "\" kann nicht erstellt werden. " + std::strerror(EACCES));
+                  "Datei \"" + path + "\" kann nicht erstellt werden. Keine Berechtigung.");
     }
     EXPECT_EQ(readFile(path), "old content");
 }
@@ -301,7 +301,8 @@ TEST_P(ExportContract, ErrorNamesTheAbsolutePathOfARelativeOrEmptyName)
             ADD_FAILURE() << "no error for \"" << name << "\"";
         } catch (const std::runtime_error& e) {
             EXPECT_EQ(std::string(e.what()),
-                      "Datei \"" + shown + "\" kann nicht erstellt werden. " + std::strerror(ENOENT));
+                      "Datei \"" + shown +
+                          "\" kann nicht erstellt werden. Datei oder Ordner nicht gefunden.");
         }
     }
 }
