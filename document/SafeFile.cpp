@@ -61,7 +61,9 @@ void replace(const std::string& path, std::string_view bytes, const std::string&
     if (exists && !S_ISREG(old.st_mode))
         fail(failure, "Das Ziel ist keine gewöhnliche Datei.");
     // Read-only stays read-only even for root, as a direct write would be refused.
-    if (exists && (::access(targetName.c_str(), W_OK) != 0 || (old.st_mode & 0222) == 0))
+    if (exists && ::access(targetName.c_str(), W_OK) != 0)
+        fail(failure, errno);
+    if (exists && (old.st_mode & 0222) == 0)
         fail(failure, EACCES);
 
     fs::path folder = target.parent_path();

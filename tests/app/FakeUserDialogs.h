@@ -3,6 +3,7 @@
 #include "UserDialogs.h"
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -22,6 +23,9 @@ public:
     std::deque<std::optional<std::string>> fileAnswers;
     // The dialog settings as they were when each file dialog was shown.
     std::vector<FileDialogSettings> fileDialogs;
+    // Runs after a file dialog was answered, before the window goes on: a test can change
+    // the files in between.
+    std::function<void()> afterFileDialog;
 
     void information(const std::string& text) override { shown.push_back("info: " + text); }
     void error(const std::string& text) override { shown.push_back("error: " + text); }
@@ -58,6 +62,8 @@ private:
         if (!answer)
             return false;
         dialog.fileName = withDefaultExtension(*answer, dialog.defaultExt);
+        if (afterFileDialog)
+            afterFileDialog();
         return true;
     }
 };

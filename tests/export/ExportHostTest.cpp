@@ -20,7 +20,7 @@ TEST(PluginSearch, ListsEveryPluginThatTellsItsNameInTheOrderOfTheListing)
     const std::map<std::string, std::string> listed = {
         {"Recorder.so", "Recorder"}, {"Sparse.so", "Sparse"},    {"TwinA.so", "Twin"},
         {"TwinB.so", "TWIN"},        {"Equals.so", "Key=Value"}, {"Thrower.so", "Thrower"},
-        {".Hidden.so", "Hidden"},
+        {".Hidden.so", "Hidden"},    {"Faulty.so", "Faulty"},
     };
     std::vector<FoundPlugin> expected;
     for (const auto& entry : std::filesystem::directory_iterator(pluginPath(testProgram, "")))

@@ -1,7 +1,9 @@
 // A plug-in for the tests of the export host, built several times: TEST_PLUGIN_NAME (none: no
 // Export_getExportName), TEST_PLUGIN_SPARSE (no extension, filter and flag setters),
 // TEST_PLUGIN_THROWS_IN_START, TEST_PLUGIN_THROWS_IN_NAME. It notes every call, handed over by
-// TestPlugin_takeCalls; its export writes its name and the number of texts.
+// TestPlugin_takeCalls; its export writes its name and the number of texts. After
+// TestPlugin_throwIn("Export_Init") (or any other of its functions) that function throws
+// "<name>: <function> fehlgeschlagen" once it has noted its call.
 #include "genericExportInterface.h"
 
 #include <fstream>
@@ -9,7 +11,7 @@
 #include <utility>
 
 namespace {
-std::string calls, target;
+std::string calls, target, throwIn;
 int texts = 0;
 #ifdef TEST_PLUGIN_NAME
 const std::string name = TEST_PLUGIN_NAME;
@@ -23,26 +25,43 @@ extern "C" KORVEL_EXPORT_FUNCTION void TestPlugin_takeCalls(std::string& answer)
     answer = std::exchange(calls, "");
 }
 
+extern "C" KORVEL_EXPORT_FUNCTION void TestPlugin_throwIn(const std::string& function)
+{
+    throwIn = function;
+}
+
+namespace {
+void failIfChosen(const char* function)
+{
+    if (throwIn == function)
+        throw std::runtime_error(name + ": " + function + " fehlgeschlagen");
+}
+} // namespace
+
 #define NOTED_SETTER(function, note)                                                                         \
     void function(const THashedStringList& list)                                                             \
     {                                                                                                        \
         calls += note " " + std::to_string(list.count()) + ";";                                              \
+        failIfChosen(#function);                                                                             \
     }
 #define NOTED_ANSWER(function, note, text)                                                                   \
     void function(std::string& answer)                                                                       \
     {                                                                                                        \
         calls += note ";";                                                                                   \
+        failIfChosen(#function);                                                                             \
         answer = text;                                                                                       \
     }
 
 void Export_Init()
 {
     calls += "Init;";
+    failIfChosen("Export_Init");
 }
 
 void Export_setHashlistKeys(const THashedStringList& list)
 {
     calls += "Keys " + std::to_string(list.count()) + ";";
+    failIfChosen("Export_setHashlistKeys");
     texts = list.count();
 }
 
@@ -57,12 +76,14 @@ NOTED_ANSWER(Export_getFilterMask, "Filter", "Test-Dateien (*.rec)|*.rec")
 void Export_setFileName(const std::string& fileName)
 {
     calls += "FileName " + fileName + ";";
+    failIfChosen("Export_setFileName");
     target = fileName;
 }
 
 void Export_startExport()
 {
     calls += "Start;";
+    failIfChosen("Export_startExport");
 #ifdef TEST_PLUGIN_THROWS_IN_START
     throw std::runtime_error(name + ": Export fehlgeschlagen");
 #endif
@@ -72,6 +93,7 @@ void Export_startExport()
 void Export_Free()
 {
     calls += "Free;";
+    failIfChosen("Export_Free");
 }
 
 #ifdef TEST_PLUGIN_NAME
