@@ -17,9 +17,6 @@
 namespace XmlWellFormed {
 namespace {
 
-constexpr std::uint64_t ones = 0x0101010101010101ull;
-constexpr std::uint64_t highBits = 0x8080808080808080ull;
-
 constexpr std::size_t none = std::string_view::npos;
 
 // The length of a character a block check flags although it is fine and common: a tab,

@@ -217,6 +217,24 @@ TEST(SaveRule, ManyEmptyElementsTakeMemoryInProportionToTheFile)
     EXPECT_LT(usage.ru_maxrss * 1024, 25 * static_cast<long>(TempDir::read(path).size()));
 }
 
+// Files the fuzzing of the reader and writer found (fuzz/pack): each once read into a
+// document that a save changed or made unreadable. Now each is refused or keeps the rule.
+TEST(SaveRule, FilesTheFuzzerFoundAreRefusedOrKeepTheRule)
+{
+    int read = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(KORVEL_FUZZ_FINDINGS_DIR)) {
+        TempDir dir;
+        try {
+            LanguagePack().readPack(entry.path().string());
+        } catch (const std::runtime_error&) {
+            continue;
+        }
+        ++read;
+        expectSaveRule(entry.path().string(), dir);
+    }
+    EXPECT_GT(read, 0);
+}
+
 TEST(SaveRule, ExamplePacksKeepTheRule)
 {
     for (const char* name : {"shop_frontend_de.xml", "shop_frontend_en.xml", "newsletter_mail_fr.xml"}) {
