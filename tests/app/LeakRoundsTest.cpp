@@ -20,12 +20,13 @@
 #include <unistd.h>
 
 #if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/allocator_interface.h>
+// The sanitizer runtime's count of the bytes allocated and not freed (g++ ships no header).
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 // Freed memory is held back for a while to catch its use; a small hold keeps the process's
 // memory a measure of what is still in use.
 extern "C" const char* __asan_default_options()
 {
-    return "quarantine_size_mb=16";
+    return "quarantine_size_mb=1";
 }
 #endif
 
