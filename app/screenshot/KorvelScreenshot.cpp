@@ -7,7 +7,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QListWidget>
 #include <QPixmap>
 #include <QTabWidget>
 #include <QTimer>
@@ -83,7 +82,6 @@ int main(int argc, char* argv[])
         action->setEnabled(true);
     Form1.lpKey->setItemIndex(pack.keys.indexOf("checkout.intro"));
     Form1.lpKeyChange();
-    Form1.exportModules->addItems({"Varnex", "PHP"});
 
     if (argc == 3)
         Form1.pageControl->setCurrentIndex(std::atoi(argv[2]));
