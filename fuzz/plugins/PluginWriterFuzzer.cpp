@@ -5,6 +5,7 @@
 // inputs without NUL bytes, the consumers read the files: `php -l` accepts the PHP file and
 // PHP gets every text back, msgfmt compiles the PO file and msgunfmt gives its texts back.
 
+#include "ExportConsumers.h"
 #include "FuzzSupport.h"
 #include "LineBreaks.h"
 #include "PluginLibrary.h"
@@ -15,15 +16,18 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <map>
-#include <spawn.h>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <utility>
 #include <vector>
 
-extern char** environ;
-
 namespace {
+
+using ExportConsumers::ErrorOutput;
+using ExportConsumers::hex;
+using ExportConsumers::Outcome;
+using ExportConsumers::readPo;
+using ExportConsumers::run;
 
 struct Tables
 {
@@ -305,80 +309,10 @@ void checkPhp(std::string_view file, const std::vector<Entry>& entries)
     expectTrue(pos == file.size(), "PHP file: more after ?>");
 }
 
-struct Outcome
-{
-    int status = -1;
-    std::string output;
-};
-
-// Runs a program with the C locale; collects its standard output (and its error output
-// with `withErrors`; otherwise that is dropped).
-Outcome run(const std::vector<std::string>& arguments, bool withErrors)
-{
-    int ends[2];
-    if (::pipe(ends) != 0)
-        propertyFailed("pipe failed");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, ends[1], STDOUT_FILENO);
-    if (withErrors)
-        posix_spawn_file_actions_adddup2(&actions, ends[1], STDERR_FILENO);
-    else
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addclose(&actions, ends[0]);
-    std::vector<std::string> environment = {"LC_ALL=C"};
-    for (char** e = environ; *e; ++e)
-        if (std::string_view(*e).substr(0, 3) != "LC_" && std::string_view(*e).substr(0, 5) != "LANG=")
-            environment.emplace_back(*e);
-    std::vector<char*> argv, envp;
-    for (const std::string& a : arguments)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    for (const std::string& e : environment)
-        envp.push_back(const_cast<char*>(e.c_str()));
-    envp.push_back(nullptr);
-    pid_t child = 0;
-    const int spawned = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(ends[1]);
-    Outcome outcome;
-    if (spawned != 0) {
-        ::close(ends[0]);
-        propertyFailed("cannot start " + arguments[0]);
-    }
-    // libFuzzer's timer interrupts the waits with SIGALRM every second.
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(ends[0], buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        outcome.output.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(ends[0]);
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return outcome;
-}
-
-std::string hex(std::string_view bytes)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (unsigned char b : bytes) {
-        out += digits[b >> 4];
-        out += digits[b & 15];
-    }
-    return out;
-}
-
 // PHP includes the file; every key and text it gets is what the file's literals say.
 void checkWithPhp(const std::string& path, const std::vector<Entry>& entries)
 {
-    const Outcome lint = run({"php", "-n", "-l", path}, true);
+    const Outcome lint = run({"php", "-n", "-l", path}, ErrorOutput::withOutput);
     expectTrue(lint.status == 0, "php -l refused the PHP file: " + lint.output);
 
     static const std::string script = [] {
@@ -404,90 +338,9 @@ void checkWithPhp(const std::string& path, const std::vector<Entry>& entries)
     std::string expected;
     for (const auto& [key, text] : elements)
         expected += hex(key) + " " + hex(text) + "\n";
-    const Outcome dump = run({"php", "-n", script, path}, false);
+    const Outcome dump = run({"php", "-n", script, path}, ErrorOutput::dropped);
     expectTrue(dump.status == 0, "PHP could not include the file");
     expectEqual(dump.output, expected, "PHP read other texts than the file holds (hex: key text)");
-}
-
-// The escapes msgunfmt writes: the C escapes and octal ones.
-std::string unescapeC(std::string_view literal)
-{
-    std::string out;
-    for (std::size_t i = 0; i < literal.size(); ++i) {
-        char c = literal[i];
-        if (c == '\\' && i + 1 < literal.size()) {
-            c = literal[++i];
-            if (c >= '0' && c <= '7') {
-                int value = c - '0';
-                for (int k = 0;
-                     k < 2 && i + 1 < literal.size() && literal[i + 1] >= '0' && literal[i + 1] <= '7'; ++k)
-                    value = value * 8 + (literal[++i] - '0');
-                c = static_cast<char>(value);
-            } else {
-                switch (c) {
-                case 'n':
-                    c = '\n';
-                    break;
-                case 'r':
-                    c = '\r';
-                    break;
-                case 't':
-                    c = '\t';
-                    break;
-                case 'a':
-                    c = '\a';
-                    break;
-                case 'b':
-                    c = '\b';
-                    break;
-                case 'f':
-                    c = '\f';
-                    break;
-                case 'v':
-                    c = '\v';
-                    break;
-                default:
-                    break;
-                }
-            }
-        }
-        out += c;
-    }
-    return out;
-}
-
-// msgid → msgstr of msgunfmt's output, the header left out.
-std::map<std::string, std::string> readCatalogue(std::string_view po)
-{
-    std::map<std::string, std::string> entries;
-    std::string msgid, msgstr;
-    std::string* current = nullptr;
-    const auto finish = [&] {
-        if (current == &msgstr && !msgid.empty())
-            entries[msgid] = msgstr;
-        msgid.clear();
-        msgstr.clear();
-        current = nullptr;
-    };
-    for (std::size_t start = 0; start < po.size();) {
-        std::size_t end = po.find('\n', start);
-        if (end == std::string_view::npos)
-            end = po.size();
-        std::string_view line = po.substr(start, end - start);
-        start = end + 1;
-        if (line.starts_with("msgid ")) {
-            finish();
-            current = &msgid;
-            line.remove_prefix(6);
-        } else if (line.starts_with("msgstr ")) {
-            current = &msgstr;
-            line.remove_prefix(7);
-        }
-        if (current && line.size() >= 2 && line.front() == '"' && line.back() == '"')
-            *current += unescapeC(line.substr(1, line.size() - 2));
-    }
-    finish();
-    return entries;
 }
 
 // gettext refuses an entry whose msgid and msgstr do not both begin with LF or both not,
@@ -511,15 +364,15 @@ bool gettextTakes(const std::vector<Entry>& entries)
 void checkWithGettext(const std::string& path, const std::vector<Entry>& entries)
 {
     const std::string mo = scratch().path("out.mo");
-    const Outcome compiled = run({"msgfmt", "-o", mo, path}, true);
+    const Outcome compiled = run({"msgfmt", "-o", mo, path}, ErrorOutput::withOutput);
     expectTrue(compiled.status == 0, "msgfmt refused the PO file: " + compiled.output);
-    const Outcome catalogue = run({"msgunfmt", mo}, false);
+    const Outcome catalogue = run({"msgunfmt", mo}, ErrorOutput::dropped);
     expectTrue(catalogue.status == 0, "msgunfmt could not read the compiled catalogue");
     std::map<std::string, std::string> expected;
     for (const Entry& e : entries)
         if (!e.key.empty())
             expected[e.key] = e.text;
-    const auto read = readCatalogue(catalogue.output);
+    const auto read = readPo(catalogue.output);
     std::string want, got;
     for (const auto& [key, text] : expected)
         want += hex(key) + " " + hex(text) + "\n";

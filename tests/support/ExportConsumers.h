@@ -3,8 +3,11 @@
 #include "THashedStringList.h"
 #include "encoder.h"
 
+#include <cerrno>
+#include <fcntl.h>
 #include <fstream>
 #include <map>
+#include <spawn.h>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -14,6 +17,8 @@
 
 // The programs that read exported files, gettext and PHP, run as child processes, and what
 // they should read back. Tests that use it link plugin_common for the encoder.
+extern char** environ;
+
 namespace ExportConsumers {
 
 struct Outcome
@@ -22,39 +27,64 @@ struct Outcome
     std::string output;
 };
 
-// Runs the program with the C locale and gives its exit status and standard output; its
-// error output goes to the test's log.
-inline Outcome run(std::vector<std::string> arguments)
+// Where a program's error output goes: into the test's log, into the outcome with its
+// standard output, or nowhere.
+enum class ErrorOutput { toLog, withOutput, dropped };
+
+// Runs the program with the C locale and gives its exit status and standard output. A
+// signal that interrupts the waiting (libFuzzer's timer sends one every second) does not
+// end it.
+inline Outcome run(const std::vector<std::string>& arguments, ErrorOutput errors = ErrorOutput::toLog)
 {
-    int pipeEnds[2];
-    if (pipe(pipeEnds) != 0)
+    int ends[2];
+    if (::pipe(ends) != 0)
         throw std::runtime_error("pipe failed");
-    const pid_t child = fork();
-    if (child == 0) {
-        dup2(pipeEnds[1], STDOUT_FILENO);
-        close(pipeEnds[0]);
-        close(pipeEnds[1]);
-        setenv("LC_ALL", "C", 1);
-        std::vector<char*> argv;
-        for (std::string& argument : arguments)
-            argv.push_back(argument.data());
-        argv.push_back(nullptr);
-        execvp(argv[0], argv.data());
-        _exit(127);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, ends[1], STDOUT_FILENO);
+    if (errors == ErrorOutput::withOutput)
+        posix_spawn_file_actions_adddup2(&actions, ends[1], STDERR_FILENO);
+    else if (errors == ErrorOutput::dropped)
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addclose(&actions, ends[0]);
+    std::vector<std::string> environment = {"LC_ALL=C"};
+    for (char** e = environ; *e; ++e)
+        if (!std::string_view(*e).starts_with("LC_") && !std::string_view(*e).starts_with("LANG="))
+            environment.emplace_back(*e);
+    std::vector<char*> argv, envp;
+    for (const std::string& a : arguments)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    for (const std::string& e : environment)
+        envp.push_back(const_cast<char*>(e.c_str()));
+    envp.push_back(nullptr);
+    pid_t child = 0;
+    const int spawned = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(ends[1]);
+    if (spawned != 0) {
+        ::close(ends[0]);
+        throw std::runtime_error("cannot start " + arguments[0]);
     }
-    close(pipeEnds[1]);
     Outcome outcome;
     char buffer[65536];
-    for (ssize_t n; (n = read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
+    for (;;) {
+        const ssize_t n = ::read(ends[0], buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
         outcome.output.append(buffer, static_cast<std::size_t>(n));
-    close(pipeEnds[0]);
+    }
+    ::close(ends[0]);
     int status = 0;
-    waitpid(child, &status, 0);
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
     outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return outcome;
 }
 
-inline std::string hex(const std::string& bytes)
+inline std::string hex(std::string_view bytes)
 {
     static const char digits[] = "0123456789abcdef";
     std::string result;
@@ -102,7 +132,7 @@ inline std::map<std::string, std::string> convertedTexts(const THashedStringList
     return converted;
 }
 
-// The escapes msgunfmt writes for the bytes of these tables: \n, \r, \t, \\ and \".
+// The escapes msgunfmt writes: the C escapes and octal ones.
 inline std::string unescape(std::string_view literal)
 {
     std::string result;
@@ -110,7 +140,17 @@ inline std::string unescape(std::string_view literal)
         char c = literal[i];
         if (c == '\\' && i + 1 < literal.size()) {
             c = literal[++i];
-            c = c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c;
+            if (c >= '0' && c <= '7') {
+                int value = c - '0';
+                for (int k = 0;
+                     k < 2 && i + 1 < literal.size() && literal[i + 1] >= '0' && literal[i + 1] <= '7'; ++k)
+                    value = value * 8 + (literal[++i] - '0');
+                c = static_cast<char>(value);
+            } else {
+                constexpr std::string_view letters = "nrtabfv", bytes = "\n\r\t\a\b\f\v";
+                if (const std::size_t at = letters.find(c); at != std::string_view::npos)
+                    c = bytes[at];
+            }
         }
         result += c;
     }
