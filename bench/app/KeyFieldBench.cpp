@@ -1,10 +1,9 @@
 // korvel_window_bench [keys]: times the main window with a pack of many keys (100,000 by
 // default): filling the key list, showing a key, and one keystroke in the key field.
 // Runs offscreen unless QT_QPA_PLATFORM says otherwise.
-#include "FileDialogSettings.h"
 #include "TForm1.h"
 #include "TKeyField.h"
-#include "UserDialogs.h"
+#include "WindowBench.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -13,51 +12,10 @@
 #include <QTest>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
-
-namespace {
-
-class SilentDialogs : public UserDialogs
-{
-public:
-    std::string packPath;
-
-    void information(const std::string&) override {}
-    void error(const std::string& text) override { std::fprintf(stderr, "error: %s\n", text.c_str()); }
-    Answer warning(const std::string&) override { return Answer::Abbrechen; }
-    bool confirmation(const std::string&) override { return false; }
-    bool openFile(FileDialogSettings& dialog) override
-    {
-        dialog.fileName = packPath;
-        return true;
-    }
-    bool saveFile(FileDialogSettings&) override { return false; }
-};
-
-using Stopwatch = std::chrono::steady_clock;
-
-double millisecondsSince(Stopwatch::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(Stopwatch::now() - start).count();
-}
-
-struct Figures
-{
-    std::vector<double> samples;
-    void report(const char* what) const
-    {
-        std::vector<double> sorted = samples;
-        std::sort(sorted.begin(), sorted.end());
-        std::printf("%-34s median %8.3f ms   max %8.3f ms   (%zu runs)\n", what, sorted[sorted.size() / 2],
-                    sorted.back(), sorted.size());
-    }
-};
-
-} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -76,21 +34,18 @@ int main(int argc, char* argv[])
         char key[32];
         std::snprintf(key, sizeof key, "module%03d.key%06d", i % 997, i);
         pack.keys.appendUnsorted(key);
-        pack.ValueList.setValue(key, std::string("Text f\xFCr ") + key + "\r\nzweite Zeile");
-        pack.CommentList.setValue(key, "Kommentar");
-        pack.HtmlList.setValue(key, i % 2 ? "1" : "0");
-        pack.BreakList.setValue(key, "0");
-        pack.UnixList.setValue(key, "1");
+        pack.setRecord(key, {std::string("Text f\xFCr ") + key + "\r\nzweite Zeile", "Kommentar",
+                             flagText(i % 2 != 0), "0", "1"});
     }
     pack.keys.sort();
 
     Figures fill;
     for (int run = 0; run < 5; ++run) {
-        const auto start = Stopwatch::now();
-        window.lpKey->keysReset();
-        window.lpKey->setItemIndex(0);
-        window.lpKey->listView()->repaint();
-        fill.samples.push_back(millisecondsSince(start));
+        fill.time([&] {
+            window.lpKey->keysReset();
+            window.lpKey->setItemIndex(0);
+            window.lpKey->listView()->repaint();
+        });
     }
 
     // One key shown first, so that fonts and layouts are set up before the timing.
@@ -99,11 +54,11 @@ int main(int argc, char* argv[])
     Figures show;
     for (int run = 0; run < 200; ++run) {
         const int index = static_cast<int>((static_cast<long long>(run) * 7919) % count);
-        const auto start = Stopwatch::now();
-        window.lpKey->setItemIndex(index);
-        window.lpKeyChange();
-        window.lpKey->listView()->repaint();
-        show.samples.push_back(millisecondsSince(start));
+        show.time([&] {
+            window.lpKey->setItemIndex(index);
+            window.lpKeyChange();
+            window.lpKey->listView()->repaint();
+        });
     }
 
     Figures keystroke;
@@ -112,10 +67,10 @@ int main(int argc, char* argv[])
     for (int run = 0; run < 10; ++run) {
         edit->clear();
         for (const QChar c : typed) {
-            const auto start = Stopwatch::now();
-            QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
-            window.lpKey->listView()->repaint();
-            keystroke.samples.push_back(millisecondsSince(start));
+            keystroke.time([&] {
+                QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
+                window.lpKey->listView()->repaint();
+            });
         }
     }
 
@@ -127,10 +82,10 @@ int main(int argc, char* argv[])
     pack.writePack(dialogs.packPath, window);
     Figures open;
     for (int run = 0; run < 3; ++run) {
-        const auto start = Stopwatch::now();
-        window.loadActionExecute();
-        window.lpKey->listView()->repaint();
-        open.samples.push_back(millisecondsSince(start));
+        open.time([&] {
+            window.loadActionExecute();
+            window.lpKey->listView()->repaint();
+        });
     }
 
     std::printf("%d keys\n", count);

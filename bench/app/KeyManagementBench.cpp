@@ -2,13 +2,12 @@
 // with a generated pack of many keys (100,000 by default), opened through the window:
 // one keystroke in the search field, both checks, adding, renaming and removing a key.
 // Runs offscreen unless QT_QPA_PLATFORM says otherwise.
-#include "FileDialogSettings.h"
 #include "PackGenerator.h"
 #include "SearchResultList.h"
 #include "TForm1.h"
 #include "TKeyField.h"
 #include "TextSearch.h"
-#include "UserDialogs.h"
+#include "WindowBench.h"
 #include "lpnewkey.h"
 
 #include <QApplication>
@@ -18,7 +17,6 @@
 #include <QTest>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -28,46 +26,15 @@
 
 namespace {
 
-class SilentDialogs : public UserDialogs
+// Times one step, the window's repaint of the changed lists included.
+void timeInWindow(Figures& figures, TForm1& window, const std::function<void()>& step)
 {
-public:
-    std::string packPath;
-
-    void information(const std::string&) override {}
-    void error(const std::string& text) override { std::fprintf(stderr, "error: %s\n", text.c_str()); }
-    Answer warning(const std::string&) override { return Answer::Nein; }
-    bool confirmation(const std::string&) override { return false; }
-    bool openFile(FileDialogSettings& dialog) override
-    {
-        dialog.fileName = packPath;
-        return true;
-    }
-    bool saveFile(FileDialogSettings&) override { return false; }
-};
-
-using Stopwatch = std::chrono::steady_clock;
-
-struct Figures
-{
-    std::vector<double> samples;
-
-    // Times one step, the window's repaint of the changed lists included.
-    void time(TForm1& window, const std::function<void()>& step)
-    {
-        const auto start = Stopwatch::now();
+    figures.time([&] {
         step();
         window.lpKey->listView()->repaint();
         window.ergenbisse->repaint();
-        samples.push_back(std::chrono::duration<double, std::milli>(Stopwatch::now() - start).count());
-    }
-    void report(const char* what) const
-    {
-        std::vector<double> sorted = samples;
-        std::sort(sorted.begin(), sorted.end());
-        std::printf("%-44s median %8.3f ms   max %8.3f ms   (%zu runs)\n", what, sorted[sorted.size() / 2],
-                    sorted.back(), sorted.size());
-    }
-};
+    });
+}
 
 std::string numbered(const char* pattern, int i)
 {
@@ -107,22 +74,23 @@ int main(int argc, char* argv[])
     for (int run = 0; run < 10; ++run) {
         field->clear();
         for (const QChar c : QString::fromUtf8("Größe"))
-            keystroke.time(
-                window, [&] { QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(c), {}); });
+            timeInWindow(keystroke, window,
+                         [&] { QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(c), {}); });
     }
     const int wordResults = window.ergenbisse->model()->rowCount();
     // One letter found in nearly every text: the most lines the list can get.
     Figures everything;
     for (int run = 0; run < 10; ++run) {
         field->clear();
-        everything.time(window, [&] { QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, "e", {}); });
+        timeInWindow(everything, window,
+                     [&] { QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, "e", {}); });
     }
     const int letterResults = window.ergenbisse->model()->rowCount();
 
     Figures doppel, syntax;
     for (int run = 0; run < 20; ++run) {
-        doppel.time(window, [&] { window.doppelCheckExecute(); });
-        syntax.time(window, [&] { window.syntaxCheckExecute(); });
+        timeInWindow(doppel, window, [&] { window.doppelCheckExecute(); });
+        timeInWindow(syntax, window, [&] { window.syntaxCheckExecute(); });
     }
 
     // Keys added, renamed and removed at places spread over the key list. The renamed keys are
@@ -132,24 +100,25 @@ int main(int argc, char* argv[])
     const int steps = 50;
     for (int i = 0; i < steps; ++i) {
         window.newKeyDialog->setKeyName(numbered("%c.bench.added", 'a' + i % 26) + std::to_string(i));
-        add.time(window, [&] { window.newKeyRequestExecute(); });
+        timeInWindow(add, window, [&] { window.newKeyRequestExecute(); });
     }
     std::vector<std::string> renamed;
     for (int i = 0; i < steps; ++i) {
         select(window, window.pack.keys.at((i * 1999) % window.pack.keys.count()));
         renamed.push_back(numbered("%c.bench.renamed", 'z' - i % 26) + std::to_string(i));
         window.renameKeyDialog->setKeyName(renamed.back());
-        rename.time(window, [&] { window.renameKeyRequestExecute(); });
+        timeInWindow(rename, window, [&] { window.renameKeyRequestExecute(); });
     }
     for (const std::string& key : renamed) {
         select(window, key);
-        drop.time(window, [&] { window.dropActionExecute(); });
+        timeInWindow(drop, window, [&] { window.dropActionExecute(); });
     }
     // A search once keys were renamed: the table no longer holds them in key-list order.
     Figures afterEdits;
     for (int run = 0; run < 10; ++run) {
         field->clear();
-        afterEdits.time(window, [&] { QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, "e", {}); });
+        timeInWindow(afterEdits, window,
+                     [&] { QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, "e", {}); });
     }
 
     // The worst order for the sort of the results: a table filled in random order, as from a
@@ -163,7 +132,7 @@ int main(int argc, char* argv[])
     }
     Figures unordered;
     for (int run = 0; run < 10; ++run)
-        unordered.time(window, [&] { searchTexts(shuffled, "e"); });
+        timeInWindow(unordered, window, [&] { searchTexts(shuffled, "e"); });
 
     std::printf("%d keys\n", count);
     std::printf("keystroke in the search field (\"Größe\", %d found at the end)\n", wordResults);
