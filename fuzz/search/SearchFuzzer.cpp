@@ -84,6 +84,19 @@ std::string entryName(std::string_view data, std::size_t& pos, bool so)
     return so ? name + ".so" : name;
 }
 
+// The name of a link to a real plug-in: one of a few per plug-in, hidden or not, with the
+// ending ".so" or not. The system's loader keeps every path it has loaded a library by and
+// answers that path with that library from then on; so a path always leads to the same
+// plug-in here, and the paths stay few, as they are in a program that searches once.
+std::string pluginLinkName(const std::string& name, const char* plugin, bool so)
+{
+    unsigned sum = 0;
+    for (const char c : name)
+        sum += static_cast<unsigned char>(c);
+    const std::string hidden = name.front() == '.' ? "." : "";
+    return hidden + plugin + std::to_string(sum % 8) + (so ? ".so" : "");
+}
+
 // Arbitrary bytes as a file's content, except the start of an ELF image: a crafted image that
 // passes the host's check of a library file reaches the system's loader, and fuzzing that is
 // not this target's job. Images come in as truncated copies of a real plug-in instead.
@@ -104,7 +117,10 @@ std::map<std::string, std::string> makeEntries(std::string_view data, const fs::
     for (std::size_t pos = 0; pos < data.size();) {
         const unsigned char head = byteAt(data, pos);
         const auto kind = static_cast<Kind>(head % kindCount);
-        const std::string name = entryName(data, pos, head & 0x80);
+        const bool leadsToPlugin = kind == varnexLink || kind == phpLink || kind == symbolicVarnex;
+        std::string name = entryName(data, pos, head & 0x80);
+        if (leadsToPlugin)
+            name = pluginLinkName(name, kind == phpLink ? "P" : "V", head & 0x80);
         const std::size_t length = byteAt(data, pos);
         const std::string_view content = data.substr(std::min(pos, data.size()), length);
         pos += length;
@@ -148,7 +164,6 @@ std::map<std::string, std::string> makeEntries(std::string_view data, const fs::
         case kindCount:
             break;
         }
-        const bool leadsToPlugin = kind == varnexLink || kind == phpLink || kind == symbolicVarnex;
         if (!error && leadsToPlugin && name.ends_with(".so"))
             expected[name] = kind == phpLink ? "PHP" : "Varnex";
     }
@@ -159,10 +174,7 @@ std::map<std::string, std::string> makeEntries(std::string_view data, const fs::
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    // A new folder each time: the system's loader knows a library it has loaded by its path
-    // and would answer a path used before with what stood there then.
-    static unsigned long round = 0;
-    const fs::path program = scratch().root / ("program-" + std::to_string(++round));
+    const fs::path program = scratch().root / "program";
     const fs::path plugins = program / "Plugins";
     std::error_code ignored;
     fs::remove_all(program, ignored);
