@@ -39,6 +39,19 @@ inline std::size_t commonCharacter(const char* data, std::size_t at, std::size_t
     return fine ? 3 : 0;
 }
 
+// Takes the first byte a block check flagged in the block at `i` (`found` holds one bit per
+// byte): the place to look at when it is no common character, or `none` with `i` moved past it.
+inline std::size_t stepOverFlagged(const char* data, std::uint32_t found, std::size_t& i, std::size_t n)
+{
+    const std::size_t at = i + static_cast<std::size_t>(std::countr_zero(found));
+    const std::size_t length = commonCharacter(data, at, n);
+    // A continuation byte right after the character has no lead byte.
+    if (length == 0 || (at + length < n && static_cast<signed char>(data[at + length]) < -64))
+        return length == 0 ? at : at + length;
+    i = at + length;
+    return none;
+}
+
 // The block checks below flag, thirty-two bytes at a time while thirty-three remain, the
 // bytes that need a look, `next` being the bytes one further on: a control character, the
 // "&" of "&#", a lead byte of two bytes not followed by a continuation byte or any other
@@ -70,12 +83,8 @@ __attribute__((target("avx2"))) std::size_t flaggedByteAvx2(const char* data, st
             i += 32;
             continue;
         }
-        const std::size_t at = i + static_cast<std::size_t>(std::countr_zero(found));
-        const std::size_t length = commonCharacter(data, at, n);
-        // A continuation byte right after the character has no lead byte.
-        if (length == 0 || (at + length < n && static_cast<signed char>(data[at + length]) < -64))
-            return length == 0 ? at : at + length;
-        i = at + length;
+        if (const std::size_t at = stepOverFlagged(data, found, i, n); at != none)
+            return at;
     }
     return none;
 }
@@ -113,12 +122,8 @@ std::size_t flaggedByte(const char* data, std::size_t& i, std::size_t n)
             i += 32;
             continue;
         }
-        const std::size_t at = i + static_cast<std::size_t>(std::countr_zero(found));
-        const std::size_t length = commonCharacter(data, at, n);
-        // A continuation byte right after the character has no lead byte.
-        if (length == 0 || (at + length < n && static_cast<signed char>(data[at + length]) < -64))
-            return length == 0 ? at : at + length;
-        i = at + length;
+        if (const std::size_t at = stepOverFlagged(data, found, i, n); at != none)
+            return at;
     }
 #else
     (void)data, (void)n;
