@@ -245,9 +245,7 @@ public:
                 node = node.parent();
                 if (node.type() == pugi::node_document)
                     return;
-                out += "</";
-                out += node.name();
-                out += '>';
+                endTag(node);
             }
             node = node.next_sibling();
         }
@@ -275,9 +273,7 @@ private:
                     out += '>';
                     return false;
                 }
-                out += "</";
-                out += node.name();
-                out += '>';
+                endTag(node);
                 return false;
             }
             if (!*node.value() && !node.first_child()) {
@@ -289,22 +285,16 @@ private:
             text(node.value());
             if (node.first_child())
                 return true;
-            out += "</";
-            out += node.name();
-            out += '>';
+            endTag(node);
             return false;
         case pugi::node_pcdata:
             text(node.value());
             return false;
         case pugi::node_cdata:
-            out += "<![CDATA[";
-            markup(node.value(), "in einem CDATA-Abschnitt");
-            out += "]]>";
+            enclosed("<![CDATA[", node.value(), "in einem CDATA-Abschnitt", "]]>");
             return false;
         case pugi::node_comment:
-            out += "<!--";
-            markup(node.value(), "in einem Kommentar");
-            out += "-->";
+            enclosed("<!--", node.value(), "in einem Kommentar", "-->");
             return false;
         case pugi::node_pi:
         case pugi::node_declaration:
@@ -318,13 +308,26 @@ private:
             out += "?>";
             return false;
         case pugi::node_doctype:
-            out += "<!DOCTYPE ";
-            markup(node.value(), "in der DOCTYPE-Angabe");
-            out += '>';
+            enclosed("<!DOCTYPE ", node.value(), "in der DOCTYPE-Angabe", ">");
             return false;
         default:
             return false;
         }
+    }
+
+    void endTag(const pugi::xml_node& node)
+    {
+        out += "</";
+        out += node.name();
+        out += '>';
+    }
+
+    // A node written whole between its opening and closing marks, such as a comment.
+    void enclosed(const char* open, std::string_view value, const char* where, const char* close)
+    {
+        out += open;
+        markup(value, where);
+        out += close;
     }
 
     void attributes(const pugi::xml_node& node)
