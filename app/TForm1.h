@@ -189,6 +189,7 @@ private:
     std::string currentKey() const;
     void memoEdited(QPlainTextEdit* memo, void (TForm1::*rule)());
     void showFlag(QCheckBox* box, std::string_view flag);
+    bool flagsEdited() const;
     void setStatus(const std::string& text);
     // The info block shows the document's cells again.
     void showInfoBlock();

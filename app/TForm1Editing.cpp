@@ -1,5 +1,6 @@
 #include "TForm1.h"
 
+#include "KeyChecks.h"
 #include "TKeyField.h"
 #include "UserDialogs.h"
 #include "WidgetText.h"
@@ -7,6 +8,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QPlainTextEdit>
+
+#include <stdexcept>
 
 namespace {
 
@@ -47,6 +50,10 @@ void TForm1::lpKeyChange()
 
 void TForm1::submitActionExecute()
 {
+    // A name typed into the key field with "=" would store its entries under the name before
+    // the "=", another key's.
+    if (holdsEqualsSign(currentKey()))
+        throw std::runtime_error(equalsSignInKeyName);
     pack.setRecord(currentKey(), {WidgetText::memoToDocument(WidgetText::memoText(lpValue)),
                                   WidgetText::memoToDocument(WidgetText::memoText(lpComment)),
                                   flagText(htmlCheckbox->isChecked()), flagText(breakCheckbox->isChecked()),
@@ -138,6 +145,16 @@ void TForm1::memoEdited(QPlainTextEdit* memo, void (TForm1::*rule)())
     WidgetText::keepWindows1252(memo);
     replacingInMemo = false;
     run(rule);
+}
+
+// The flag boxes differ from what is stored for the shown key: toggled, and kept by
+// "Verwerfen", which restores only the memos.
+bool TForm1::flagsEdited() const
+{
+    const KeyRecord record = pack.record(currentKey());
+    return htmlCheckbox->isChecked() != isFlagOn(record.htmlFlag) ||
+           breakCheckbox->isChecked() != isFlagOn(record.breakFlag) ||
+           unixCheckBox->isChecked() != isFlagOn(record.unixFlag);
 }
 
 void TForm1::showFlag(QCheckBox* box, std::string_view flag)

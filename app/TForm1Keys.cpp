@@ -75,6 +75,11 @@ void TForm1::newActionExecute()
 void TForm1::newKeyRequestExecute()
 {
     const std::string name = newKeyDialog->KeyName();
+    // The writer never saves an empty name: a text taken over for it would be lost unseen.
+    if (name.empty()) {
+        showInfo(emptyNameRefused);
+        return;
+    }
     if (holdsEqualsSign(name)) {
         showInfo(equalsSignInKeyName);
         return;

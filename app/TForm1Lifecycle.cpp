@@ -26,6 +26,12 @@ private:
     F done;
 };
 
+const char* const replacedCharactersSaveHint =
+    "„Speichern“ fragt deshalb nach dem Dateinamen, damit die Datei nicht mit den ersetzten Texten "
+    "überschrieben wird.";
+const char* const changedByOthersQuestion =
+    "Die Datei wurde von einem anderen Programm geändert. Trotzdem speichern?";
+
 bool fileExists(const std::string& path)
 {
     const QFileInfo info(QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size())));
@@ -65,6 +71,8 @@ void TForm1::loadActionExecute()
     setStatus("Languagepack geladen: " + pack.packFileName);
     pack.isSaved = true;
     pack.isModified = false;
+    if (pack.charactersReplaced())
+        showInfo(pack.replacedCharactersNote() + "\n" + replacedCharactersSaveHint);
 }
 
 void TForm1::newFileExecute()
@@ -94,12 +102,15 @@ void TForm1::newFileExecute()
 void TForm1::saveActionExecute()
 {
     submitActionExecute();
-    // After an open that stopped at a bad key the document lacks the keys after it: the user
-    // chooses the file, and replacing the opened one takes a confirmation.
-    if (pack.xmlFileName().empty() || pack.readStoppedAtKey()) {
+    // After an open that stopped at a bad key the document lacks the keys after it, and after
+    // one that replaced characters it holds other texts than the file: the user chooses the
+    // file, and replacing the opened one takes a confirmation.
+    if (pack.xmlFileName().empty() || pack.readStoppedAtKey() || pack.charactersReplaced()) {
         saveasActionExecute();
         return;
     }
+    if (pack.fileChangedByOthers() && !dialogs.confirmation(changedByOthersQuestion))
+        return;
     pack.packVersion = bumpVersion(pack.packVersion);
     pack.infoBlock[rowVersion] = pack.packVersion;
     showInfoBlock();
@@ -189,13 +200,13 @@ bool TForm1::unsavedChangesQuestion()
 }
 
 // Changes that no file holds: taken over into the document, or still in the controls of an
-// open pack (edits of the shown key not taken over, info-block values that differ from the
-// info values), which the save of a "Ja" takes over too.
+// open pack (edits of the shown key not taken over, flag boxes that "Verwerfen" left toggled,
+// info-block values the file does not hold), which the save of a "Ja" takes over too.
 bool TForm1::hasUnsavedChanges() const
 {
     if (pack.isModified && !pack.isSaved)
         return true;
-    return pack.hasRootElement() && (submitAction->isEnabled() || pack.infoBlockEdited());
+    return pack.hasRootElement() && (submitAction->isEnabled() || flagsEdited() || pack.infoBlockEdited());
 }
 
 // The key list, the tables and both memos. The memos are emptied without their change

@@ -60,10 +60,27 @@ Json packAsJson(const LanguagePack& pack)
     return out;
 }
 
+// A pack whose reading replaced characters: what it holds is not what the file holds.
+void warnOfReplacedCharacters(const LanguagePack& pack, const std::string& file)
+{
+    if (pack.charactersReplaced())
+        std::cerr << "korvel-cli: Warnung: Datei \"" << file << "\": " << pack.replacedCharactersNote()
+                  << '\n';
+}
+
+// Writing such a pack would put the replaced texts in place of the originals.
+void refuseReplacedCharacters(const LanguagePack& pack, const std::string& file)
+{
+    if (pack.charactersReplaced())
+        throw std::runtime_error("Datei \"" + file + "\": " + pack.replacedCharactersNote() +
+                                 " Der Languagepack wird nicht geschrieben, sonst gingen sie verloren.");
+}
+
 void dumpPack(const std::string& file)
 {
     LanguagePack pack;
     pack.readPack(file);
+    warnOfReplacedCharacters(pack, file);
     std::cout << packAsJson(pack).dump() << '\n';
 }
 
@@ -71,6 +88,7 @@ void resavePack(const std::string& in, const std::string& out)
 {
     LanguagePack pack;
     pack.readPack(in);
+    refuseReplacedCharacters(pack, in);
     ConsoleView view(out);
     pack.writePack(out, view);
 }
@@ -106,6 +124,7 @@ int exportPack(const std::string& file, const std::string& pluginName, const std
     }
     LanguagePack pack;
     pack.readPack(file);
+    warnOfReplacedCharacters(pack, file);
     const std::optional<PluginLibrary> plugin =
         PluginLibrary::tryLoad(pluginPath(folder, PluginList.value(exportName)));
     if (!plugin)

@@ -15,14 +15,16 @@
 namespace {
 
 constexpr const char* infoAttributes[infoRowCount] = {"project", "name", "lang", "version", "date"};
+constexpr const char* infoRowNames[infoRowCount] = {"Projekt", "Name", "Sprache", "Version",
+                                                    "letzte Änderung"};
 
 const char* const newDocumentText =
     "<languagepack name=\"Package\" lang=\"\" version=\"\" date=\"\" project=\"\">"
     "<info>Languagepack-Descricption</info><content/></languagepack>";
 
-std::string attributeText(const pugi::xml_node& node, const char* name)
+std::string attributeText(const pugi::xml_node& node, const char* name, bool& lost)
 {
-    return Windows1252::fromUtf8(node.attribute(name).value());
+    return Windows1252::fromUtf8(node.attribute(name).value(), lost);
 }
 
 void setAttribute(pugi::xml_node node, const char* name, const std::string& text)
@@ -36,7 +38,7 @@ void setAttribute(pugi::xml_node node, const char* name, const std::string& text
 // The text of a `value` or `comment` element: empty without the element or without
 // content; one text (held as the element's value) or one CDATA node is the text; anything
 // else ends the reading. The text is valid until the next call.
-std::string_view elementText(const pugi::xml_node& element, std::string_view key)
+std::string_view elementText(const pugi::xml_node& element, std::string_view key, bool& lost)
 {
     const char* text = element.value();
     const pugi::xml_node first = element.first_child();
@@ -46,18 +48,18 @@ std::string_view elementText(const pugi::xml_node& element, std::string_view key
     if (!singleText)
         throw std::runtime_error("Schlüssel \"" + Windows1252::toUtf8(key) + "\": Das Element \"" +
                                  element.name() + "\" darf nur einen Text enthalten.");
-    return Windows1252::decodeTextView(*text ? text : first.value());
+    return Windows1252::decodeTextView(*text ? text : first.value(), lost);
 }
 
 // An attribute value by the plain conversion, valid until the next call with the same
 // `slot`; ASCII texts (ids and flags, as a rule) pass as they stand.
-std::string_view plainText(const char* utf8, int slot)
+std::string_view plainText(const char* utf8, int slot, bool& lost)
 {
     thread_local std::string converted[2];
     std::string_view text(utf8);
     if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
         return text;
-    converted[slot] = Windows1252::fromUtf8(text);
+    converted[slot] = Windows1252::fromUtf8(text, lost);
     return converted[slot];
 }
 
@@ -170,6 +172,28 @@ void LanguagePack::setRecord(std::string_view key, const KeyRecord& record)
     UnixList.setValue(key, hash, record.unixFlag);
 }
 
+void LanguagePack::ReplacedCharacters::add(std::string name)
+{
+    if (names.size() < shownNames)
+        names.push_back(std::move(name));
+    ++count;
+}
+
+std::string LanguagePack::ReplacedCharacters::list() const
+{
+    std::string out;
+    for (const std::string& name : names)
+        out += (out.empty() ? "" : ", ") + name;
+    if (count > names.size())
+        out += " und " + std::to_string(count - names.size()) + " weitere";
+    return out;
+}
+
+std::string LanguagePack::replacedCharactersNote() const
+{
+    return "Beim Lesen wurden Zeichen ersetzt, die es in Windows-1252 nicht gibt: " + replaced.list() + ".";
+}
+
 void LanguagePack::infoValuesToBlock()
 {
     infoBlock = {packProject, packName, packLang, packVersion, packDate};
@@ -186,8 +210,7 @@ void LanguagePack::infoBlockToValues()
 
 bool LanguagePack::infoBlockEdited() const
 {
-    return infoBlock !=
-           std::array<std::string, infoRowCount>{packProject, packName, packLang, packVersion, packDate};
+    return infoBlock != infoSeen;
 }
 
 void LanguagePack::clearInfo()
@@ -198,6 +221,7 @@ void LanguagePack::clearInfo()
     packVersion.clear();
     packDate.clear();
     infoValuesToBlock();
+    infoSeen = infoBlock;
 }
 
 bool LanguagePack::hasRootElement() const
@@ -209,19 +233,24 @@ void LanguagePack::readPack(const std::string& path)
 {
     tree.reset();
     stoppedAtKey = false;
+    replaced = {};
+    fileSeen = {};
     treeFileName = path;
     auto parsed = std::make_unique<pugi::xml_document>();
-    encoding = XmlFile::load(*parsed, path, "content");
+    encoding = XmlFile::load(*parsed, path, "content", &fileSeen);
     tree = std::move(parsed);
     packFileName = fileNamePart(path);
 
     pugi::xml_node root = tree->document_element();
-    packProject = attributeText(root, "project");
-    packName = attributeText(root, "name");
-    packLang = attributeText(root, "lang");
-    packVersion = attributeText(root, "version");
-    packDate = attributeText(root, "date");
+    std::string* values[infoRowCount] = {&packProject, &packName, &packLang, &packVersion, &packDate};
+    for (int row = 0; row < infoRowCount; ++row) {
+        bool lost = false;
+        *values[row] = attributeText(root, infoAttributes[row], lost);
+        if (lost)
+            replaced.add(infoRowNames[row]);
+    }
     infoValuesToBlock();
+    infoSeen = infoBlock;
 
     pugi::xml_node content = root.child("content");
     if (!content)
@@ -240,7 +269,8 @@ void LanguagePack::readKeys(pugi::xml_node content)
         for (pugi::xml_node node = content.child("key"), next; node; node = next) {
             next = node.next_sibling();
             const KeyAttributes a(node);
-            const std::string_view key = a.id ? plainText(a.id.value(), 0) : std::string_view();
+            bool lost = false;
+            const std::string_view key = a.id ? plainText(a.id.value(), 0, lost) : std::string_view();
             if (key.empty()) {
                 XmlFile::removeChild(content, node);
                 continue;
@@ -248,18 +278,21 @@ void LanguagePack::readKeys(pugi::xml_node content)
             refuseEqualsSign(key);
             const std::size_t hash = THashedStringList::hashName(key);
             if (a.encodeHTML)
-                HtmlList.setValue(key, hash, plainText(a.encodeHTML.value(), 1));
+                HtmlList.setValue(key, hash, plainText(a.encodeHTML.value(), 1, lost));
             if (a.preserveLinebreaks)
-                BreakList.setValue(key, hash, plainText(a.preserveLinebreaks.value(), 1));
+                BreakList.setValue(key, hash, plainText(a.preserveLinebreaks.value(), 1, lost));
             if (a.unixNewline)
-                UnixList.setValue(key, hash, plainText(a.unixNewline.value(), 1));
+                UnixList.setValue(key, hash, plainText(a.unixNewline.value(), 1, lost));
             // A key element without children keeps its flags but is not listed.
             const KeyChildren children(node);
             if (children.any) {
-                ValueList.setValue(key, hash, elementText(children.value, key));
+                ValueList.setValue(key, hash, elementText(children.value, key, lost));
                 keys.appendUnsorted(std::string(key));
-                CommentList.setValue(key, hash, elementText(children.comment, key));
+                CommentList.setValue(key, hash, elementText(children.comment, key, lost));
             }
+            // Named as the file spells it: the name in memory may have lost characters itself.
+            if (lost)
+                replaced.add(a.id.value());
             // pugixml frees a subtree recursively: at once only a key element known to be
             // shallow (its `value` and `comment` hold one text each, no other child has
             // children), any other without recursion.
@@ -323,11 +356,13 @@ void LanguagePack::writePack(const std::string& path, PackView& view)
     const std::string failure = "Datei \"" + path + "\" kann nicht gespeichert werden.";
     // The key elements go into the file straight from the tables, not through nodes of the
     // tree, in place of the (empty) children of `content`.
-    SafeFile::replace(
-        path,
+    const std::string bytes =
         XmlFile::serialise(*tree, encoding, failure, content,
-                           [this, &failure](std::string& out) { appendKeyElements(out, failure); }),
-        failure);
+                           [this, &failure](std::string& out) { appendKeyElements(out, failure); });
+    SafeFile::replace(path, bytes, failure);
+    if (path == treeFileName)
+        fileSeen = FileSnapshot::ofFile(path, bytes);
+    infoSeen = infoBlock;
     packFileName = fileNamePart(path);
     view.setStatusText("Gespeichert: " + packFileName);
     view.setSaveActionEnabled(false);
@@ -399,6 +434,8 @@ void LanguagePack::loadNewDocumentTree()
     treeFileName.clear();
     encoding = {};
     stoppedAtKey = false;
+    replaced = {};
+    fileSeen = {};
     tree = std::make_unique<pugi::xml_document>();
     tree->load_string(newDocumentText);
 }
@@ -408,6 +445,8 @@ void LanguagePack::resetTree()
     treeFileName.clear();
     encoding = {};
     stoppedAtKey = false;
+    replaced = {};
+    fileSeen = {};
     tree = std::make_unique<pugi::xml_document>();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Clock.h"
+#include "FileSnapshot.h"
 #include "KeyList.h"
 #include "KeyRecord.h"
 #include "PackView.h"
@@ -11,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pugi {
 class xml_document;
@@ -59,6 +61,16 @@ public:
     // hold only the keys before it, so writing them over the file would lose the rest.
     bool readStoppedAtKey() const { return stoppedAtKey; }
     const std::string& xmlFileName() const { return treeFileName; }
+    // The last open replaced characters that Windows-1252 lacks (best fit or "?"): writing the
+    // document over that file would put the replaced texts in place of the originals.
+    bool charactersReplaced() const { return replaced.count > 0; }
+    // The keys (and info values) concerned, as the file names them: up to ten, then how many
+    // more ("a, b und 3 weitere").
+    std::string replacedCharactersList() const { return replaced.list(); }
+    // The sentence that tells the user so: "Beim Lesen wurden Zeichen ersetzt, … : a, b."
+    std::string replacedCharactersNote() const;
+    // Another program has changed the opened file since it was last read or written here.
+    bool fileChangedByOthers() const { return fileSeen.changedOnDisk(treeFileName); }
     void setXmlFileName(std::string path) { treeFileName = std::move(path); }
 
     // Empties the key list and the five per-key tables (the table objects stay).
@@ -72,7 +84,9 @@ public:
     // Info values into the info block's cells, and back.
     void infoValuesToBlock();
     void infoBlockToValues();
-    // Some cell of the info block differs from its info value.
+    // Some cell of the info block differs from what the file held when it was last read or
+    // written: an edit no file holds yet, also once an export has copied it into the info
+    // values.
     bool infoBlockEdited() const;
     void clearInfo();
 
@@ -105,10 +119,23 @@ private:
     void stopAtKey();
     void reserveFor(const pugi::xml_node& content);
 
+    struct ReplacedCharacters
+    {
+        static constexpr std::size_t shownNames = 10;
+        std::vector<std::string> names;
+        std::size_t count = 0;
+        void add(std::string name);
+        std::string list() const;
+    };
+
     std::unique_ptr<pugi::xml_document> tree;
     std::string treeFileName;
     FileEncoding encoding;
     bool stoppedAtKey = false;
+    ReplacedCharacters replaced;
+    FileSnapshot fileSeen;
+    // The info block as the file held it when last read or written.
+    std::array<std::string, infoRowCount> infoSeen;
 };
 
 // The version raised before a save in place: major.minor.patch with patch + 1, parts that

@@ -346,7 +346,7 @@ char* scratch(std::string& buffer, std::size_t size)
 
 // The plain conversion back, written to `out`; returns the number of bytes written, which
 // is never more than the input's.
-std::size_t fromUtf8To(std::string_view utf8, char* out)
+std::size_t fromUtf8To(std::string_view utf8, char* out, bool& lost)
 {
     char* w = out;
     walk(
@@ -357,6 +357,7 @@ std::size_t fromUtf8To(std::string_view utf8, char* out)
         },
         [&](std::size_t& pos) {
             const char32_t cp = nextCodePoint(utf8, pos, 4);
+            lost |= cp == invalid || !exactlyRepresentable(cp);
             *w++ = cp == invalid ? '?' : encodeCodePoint(cp);
         });
     return static_cast<std::size_t>(w - out);
@@ -366,9 +367,15 @@ std::size_t fromUtf8To(std::string_view utf8, char* out)
 
 std::string fromUtf8(std::string_view utf8)
 {
+    bool lost = false;
+    return fromUtf8(utf8, lost);
+}
+
+std::string fromUtf8(std::string_view utf8, bool& lost)
+{
     thread_local std::string buffer;
     char* out = scratch(buffer, utf8.size());
-    return std::string(out, fromUtf8To(utf8, out));
+    return std::string(out, fromUtf8To(utf8, out, lost));
 }
 
 bool representable(std::string_view utf8)
@@ -405,18 +412,23 @@ namespace {
 
 // The two-pass decoding: the whole text converted plainly, then those bytes decoded as
 // UTF-8; a text that is no such UTF-8 keeps its plain form.
-template <bool crLf> std::string_view decodeInTwoPasses(std::string_view utf8)
+template <bool crLf> std::string_view decodeInTwoPasses(std::string_view utf8, bool& lost)
 {
     thread_local std::string bytesBuffer;
     thread_local std::string outBuffer;
     const char* bytesData = scratch(bytesBuffer, utf8.size());
-    const std::string_view bytes(bytesData, fromUtf8To(utf8, bytesBuffer.data()));
+    // Characters the plain conversion replaces are lost whichever form the text turns out in.
+    bool plainLost = false;
+    const std::string_view bytes(bytesData, fromUtf8To(utf8, bytesBuffer.data(), plainLost));
+    lost |= plainLost;
     char* out = scratch(outBuffer, bytes.size() * (crLf ? 2 : 1));
     char* w = out;
     for (std::size_t pos = 0; pos < bytes.size();) {
         const char c = bytes[pos];
         if (static_cast<unsigned char>(c) >= 0x80) {
             const char32_t cp = nextCodePoint(bytes, pos, 3);
+            if (cp != invalid)
+                lost |= !exactlyRepresentable(cp);
             if (cp == invalid) {
                 if (!crLf)
                     return bytes;
@@ -441,7 +453,7 @@ template <bool crLf> std::string_view decodeInTwoPasses(std::string_view utf8)
 // goes to the two-pass decoding, which decides exactly. The result lives in a buffer of
 // this thread until the next call: reading a pack decodes two texts per key, and the
 // tables copy them anyway.
-template <bool crLf> std::string_view decodeDoubled(std::string_view utf8)
+template <bool crLf> std::string_view decodeDoubled(std::string_view utf8, bool& lost)
 {
     thread_local std::string outBuffer;
     char* out = scratch(outBuffer, utf8.size() * (crLf ? 2 : 1) + 16);
@@ -486,7 +498,9 @@ template <bool crLf> std::string_view decodeDoubled(std::string_view utf8)
                 const unsigned lead = ((byte(0) & 0x1Fu) << 6) | (byte(1) & 0x3Fu);
                 const unsigned continuation = ((byte(2) & 0x1Fu) << 6) | (byte(3) & 0x3Fu);
                 if (lead >= 0xC2 && lead < 0xE0 && (continuation & 0xC0) == 0x80) {
-                    *w++ = encodeCodePoint(((lead & 0x1Fu) << 6) | (continuation & 0x3Fu));
+                    const char32_t cp = ((lead & 0x1Fu) << 6) | (continuation & 0x3Fu);
+                    lost |= !exactlyRepresentable(cp);
+                    *w++ = encodeCodePoint(cp);
                     pos += 4;
                     continue;
                 }
@@ -497,19 +511,20 @@ template <bool crLf> std::string_view decodeDoubled(std::string_view utf8)
         if (lead >= 0xC2 && lead < 0xE0) {
             const unsigned b1 = nextByte(pos);
             if ((b1 & 0xC0) != 0x80)
-                return decodeInTwoPasses<crLf>(utf8);
+                return decodeInTwoPasses<crLf>(utf8, lost);
             cp = ((lead & 0x1Fu) << 6) | (b1 & 0x3Fu);
         } else if (lead >= 0xE0 && lead < 0xF0) {
             const unsigned b1 = nextByte(pos);
             const unsigned b2 = (b1 & 0xC0) == 0x80 ? nextByte(pos) : 0;
             if ((b2 & 0xC0) != 0x80)
-                return decodeInTwoPasses<crLf>(utf8);
+                return decodeInTwoPasses<crLf>(utf8, lost);
             cp = ((lead & 0x0Fu) << 12) | ((b1 & 0x3Fu) << 6) | (b2 & 0x3Fu);
             if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))
-                return decodeInTwoPasses<crLf>(utf8);
+                return decodeInTwoPasses<crLf>(utf8, lost);
         } else {
-            return decodeInTwoPasses<crLf>(utf8);
+            return decodeInTwoPasses<crLf>(utf8, lost);
         }
+        lost |= !exactlyRepresentable(cp);
         *w++ = encodeCodePoint(cp);
     }
     return {out, static_cast<std::size_t>(w - out)};
@@ -519,17 +534,19 @@ template <bool crLf> std::string_view decodeDoubled(std::string_view utf8)
 
 std::string decodeUtf8In8Bit(std::string_view utf8)
 {
-    return std::string(decodeDoubled<false>(utf8));
+    bool lost = false;
+    return std::string(decodeDoubled<false>(utf8, lost));
 }
 
 std::string decodeText(std::string_view utf8)
 {
-    return std::string(decodeDoubled<true>(utf8));
+    bool lost = false;
+    return std::string(decodeDoubled<true>(utf8, lost));
 }
 
-std::string_view decodeTextView(std::string_view utf8)
+std::string_view decodeTextView(std::string_view utf8, bool& lost)
 {
-    return decodeDoubled<true>(utf8);
+    return decodeDoubled<true>(utf8, lost);
 }
 
 std::string upperCase(std::string_view text)

@@ -75,7 +75,8 @@ using PieceRead = std::function<void(std::string_view, bool)>;
 // Reads the whole file, a piece at a time, so that `pieceRead` sees each piece while it is
 // still in the processor's cache. Only a regular file is read: a pipe would block the
 // program, a device never ends.
-void readAll(const std::string& path, FileBuffer& buffer, const PieceRead& pieceRead = {})
+void readAll(const std::string& path, FileBuffer& buffer, const PieceRead& pieceRead = {},
+             struct stat* status = nullptr)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
@@ -112,6 +113,8 @@ void readAll(const std::string& path, FileBuffer& buffer, const PieceRead& piece
     }
     ::close(fd);
     buffer.size = done;
+    if (status)
+        *status = st;
     if (pieceRead)
         pieceRead(buffer.view(), true);
 }
@@ -169,7 +172,7 @@ std::string position(std::string_view text, std::ptrdiff_t offset)
 
 } // namespace
 
-FileEncoding load(pugi::xml_document& tree, const std::string& path, const char* dropped)
+FileEncoding load(pugi::xml_document& tree, const std::string& path, const char* dropped, FileSnapshot* seen)
 {
     tree.reset();
     FileBuffer buffer;
@@ -178,14 +181,22 @@ FileEncoding load(pugi::xml_document& tree, const std::string& path, const char*
     bool detected = false;
     XmlWellFormed::CharacterCheck check;
     XmlWellFormed::Problem problem;
-    readAll(path, buffer, [&](std::string_view bytes, bool complete) {
-        if (!detected && !complete && bytes.size() < 1024)
-            return;
-        if (!detected)
-            detection = XmlEncoding::detect(bytes), detected = true;
-        if (detection.problem.empty() && detection.encoding.kind == FileEncoding::utf8 && !problem)
-            problem = check.advance(bytes.substr(detection.byteOrderMarkLength), complete);
-    });
+    struct stat status
+    {
+    };
+    readAll(
+        path, buffer,
+        [&](std::string_view bytes, bool complete) {
+            if (!detected && !complete && bytes.size() < 1024)
+                return;
+            if (!detected)
+                detection = XmlEncoding::detect(bytes), detected = true;
+            if (detection.problem.empty() && detection.encoding.kind == FileEncoding::utf8 && !problem)
+                problem = check.advance(bytes.substr(detection.byteOrderMarkLength), complete);
+        },
+        &status);
+    if (seen)
+        *seen = FileSnapshot::of(status, buffer.view());
     if (!detection.problem.empty())
         fail(path, detection.problem);
     if (problem)

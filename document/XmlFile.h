@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FileSnapshot.h"
 #include "XmlEncoding.h"
 
 #include <functional>
@@ -22,7 +23,9 @@ namespace XmlFile {
 // entities other than the predefined ones are never expanded or fetched. The
 // children of the root's first child element named `dropped` are left to the caller, which
 // reads them and drops them (XmlWellFormed::structure).
-FileEncoding load(pugi::xml_document& tree, const std::string& path, const char* dropped = nullptr);
+// `seen` receives what was read of the file, to tell later whether another program changed it.
+FileEncoding load(pugi::xml_document& tree, const std::string& path, const char* dropped = nullptr,
+                  FileSnapshot* seen = nullptr);
 
 // The tree as the bytes of a file in `encoding`, unindented. The children of `replaced`
 // are not written: `writeChildren` appends XML text in their place to the UTF-8 text

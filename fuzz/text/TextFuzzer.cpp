@@ -115,7 +115,12 @@ void checkTreeText(std::string_view utf8)
     const std::string text = decodeText(utf8);
     expectEqual(text, referenceNormalize(decoded, LineBreaks::crLf),
                 "decodeText is not decodeUtf8In8Bit with CR LF line breaks");
-    expectEqual(decodeTextView(utf8), text, "decodeTextView differs from decodeText");
+    bool lost = false;
+    expectEqual(decodeTextView(utf8, lost), text, "decodeTextView differs from decodeText");
+    // A character is lost where the plain step or the decoding of its bytes needs a stand-in.
+    const bool replaced = !representable(utf8) || (isUtf8(plain, 3) && !representable(plain));
+    expectEqual(lost ? "lost" : "kept", replaced ? "lost" : "kept",
+                "decodeTextView's report of replaced characters for \"" + printable(utf8) + "\"");
 }
 
 void checkLineBreaks(std::string_view text)

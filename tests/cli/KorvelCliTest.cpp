@@ -262,3 +262,40 @@ TEST(KorvelCli, ResaveKeepsWhitespaceOnlyTexts)
 }
 
 } // namespace
+
+namespace {
+
+// A pack holding "ś" (UTF-8 C5 9B) in its doubled form, which Windows-1252 cannot hold.
+TEST(KorvelCli, APackWhoseCharactersWereReplacedIsNeverWrittenAndOtherwiseWarnedOf)
+{
+    TempDir dir;
+    const std::string pack = dir.write(
+        "pl.xml", "<languagepack project=\"p\"><content><key id=\"gruss\"><value>Cze\xC3\x85\xE2\x80\xBA"
+                  "\xC4\x87</value></key><key id=\"ok\"><value>gut</value></key></content></languagepack>");
+    const std::string note =
+        "Datei \"" + pack +
+        "\": Beim Lesen wurden Zeichen ersetzt, die es in Windows-1252 nicht gibt: gruss.";
+    const std::string copy = dir.path("copy.xml");
+    const std::pair<std::string, int> refused[] = {
+        {"resave " + shellQuote(pack) + " " + shellQuote(copy), 1},
+    };
+    for (const auto& [arguments, code] : refused) {
+        const ProcessResult r = runCommand(shellQuote(cli) + " " + arguments + " 2>&1 >/dev/null");
+        EXPECT_EQ(r.exitCode, code) << arguments;
+        EXPECT_EQ(r.out, "korvel-cli: " + note +
+                             " Der Languagepack wird nicht geschrieben, sonst gingen sie verloren.\n")
+            << arguments;
+        EXPECT_FALSE(std::filesystem::exists(copy));
+    }
+    const std::string warned[] = {"dump " + shellQuote(pack), "export " + shellQuote(pack) +
+                                                                  " --plugin php --output " +
+                                                                  shellQuote(dir.path("pl.php"))};
+    for (const std::string& arguments : warned) {
+        const ProcessResult r = runCommand(shellQuote(cli) + " " + arguments + " 2>&1 >/dev/null");
+        EXPECT_EQ(r.exitCode, 0) << arguments;
+        EXPECT_EQ(r.out, "korvel-cli: Warnung: " + note + "\n") << arguments;
+    }
+    EXPECT_TRUE(std::filesystem::exists(dir.path("pl.php")));
+}
+
+} // namespace
