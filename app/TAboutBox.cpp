@@ -29,7 +29,7 @@ TAboutBox::TAboutBox(QWidget* parent)
     ProductName->setObjectName("ProductName");
     ProductName->setText("Velmora");
     Version->setObjectName("Version");
-    Version->setText("Version 1.3");
+    Version->setText("Version " KORVEL_VERSION);
     Comments->setObjectName("Comments");
     Comments->setWordWrap(true);
     OKButton->setObjectName("OKButton");

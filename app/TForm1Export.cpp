@@ -8,14 +8,15 @@
 #include <QAction>
 #include <QEvent>
 #include <QListWidget>
+#include <QMouseEvent>
 
 #include <functional>
 #include <optional>
 
 namespace {
 
-// A double click anywhere in the list, on a line or beside the lines, as the list box of
-// the export page reports it; the view's own handling goes on afterwards.
+// A double click of the left button anywhere in the list, on a line or beside the lines, as
+// the list box of the export page reports it; the view's own handling goes on afterwards.
 class DoubleClickFilter : public QObject
 {
 public:
@@ -27,7 +28,8 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::MouseButtonDblClick)
+        if (event->type() == QEvent::MouseButtonDblClick &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
             onDoubleClick();
         return QObject::eventFilter(watched, event);
     }

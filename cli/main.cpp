@@ -154,6 +154,7 @@ int main(int argc, char** argv)
 {
     CLI::App app{"korvel-cli: reads and writes Korvel language packs without a window"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", "korvel-cli " KORVEL_VERSION);
 
     std::string dumpFile;
     CLI::App* dump = app.add_subcommand("dump", "Print a pack as one JSON object (UTF-8)");
@@ -183,6 +184,8 @@ int main(int argc, char** argv)
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForVersion& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
         std::cerr << "korvel-cli: " << e.what() << "\n\n" << app.help();

@@ -10,6 +10,11 @@
 #include <unistd.h>
 
 namespace SafeFile {
+
+namespace testing {
+int (*syncFile)(int fd) = ::fsync;
+} // namespace testing
+
 namespace {
 
 [[noreturn]] void fail(const std::string& failure, const std::string& reason)
@@ -102,7 +107,7 @@ void replace(const std::string& path, std::string_view bytes, const std::string&
     if (exists && ::geteuid() == 0 && (old.st_uid != 0 || old.st_gid != 0) &&
         ::fchown(fd, old.st_uid, old.st_gid) != 0)
         abandon(errno);
-    if (::fsync(fd) != 0)
+    if (testing::syncFile(fd) != 0)
         abandon(errno);
     if (::close(fd) != 0) {
         const int error = errno;

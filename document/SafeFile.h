@@ -17,4 +17,10 @@ namespace SafeFile {
 // (SystemError).
 void replace(const std::string& path, std::string_view bytes, const std::string& failure);
 
+namespace testing {
+// How `replace` makes the new content durable before the rename; ::fsync unless a test puts
+// a wrapper around it to watch when and on which file it runs.
+extern int (*syncFile)(int fd);
+} // namespace testing
+
 } // namespace SafeFile

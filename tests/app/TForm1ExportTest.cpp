@@ -145,6 +145,33 @@ TEST_F(ExportTest, DoubleClickWithoutAPackExportsEmptyTablesAndSaveAsKeepsTheExt
     EXPECT_EQ(dialogs.fileDialogs.back().defaultExt, "po");
 }
 
+// Only the left button runs the export; a double click of another button on the selected
+// line asks nothing and calls no plug-in.
+TEST_F(ExportTest, OnlyALeftDoubleClickRunsTheExport)
+{
+    startIn(testProgram);
+    window->show();
+    window->pageControl->setCurrentWidget(window->TabSheet3);
+    QWidget* list = window->exportModules->viewport();
+    const QPoint recorder = window->exportModules->visualItemRect(line("Recorder")).center();
+    QTest::mouseClick(list, Qt::LeftButton, {}, recorder);
+    takeTestPluginCalls(testProgram, "Recorder.so");
+    const std::pair<Qt::MouseButton, std::vector<std::string>> cases[] = {
+        {Qt::RightButton, {}},
+        {Qt::MiddleButton, {}},
+        {Qt::LeftButton, {"save: Recorder-Export"}},
+    };
+    for (const auto& [button, shown] : cases) {
+        if (!shown.empty())
+            dialogs.fileAnswers.push_back(std::nullopt);
+        QTest::mouseDClick(list, button, {}, recorder);
+        EXPECT_EQ(dialogs.takeShown(), shown) << button;
+        EXPECT_EQ(takeTestPluginCalls(testProgram, "Recorder.so"),
+                  shown.empty() ? "" : "Extension;Filter;Name;")
+            << button;
+    }
+}
+
 // gettext and PHP read back the pack's texts after the flags' conversion, and korvel-cli
 // writes the same bytes as the window.
 TEST_F(ExportTest, ConsumersReadThePacksConvertedTextsAndKorvelCliWritesTheSameBytes)

@@ -92,6 +92,22 @@ TEST_F(KeysTest, RenameMovesTextFromTheMemoWithCommentAndFlags)
     EXPECT_TRUE(window->saveAction->isEnabled() && window->submitAction->isEnabled());
 }
 
+// Nothing edited, nothing else enables saving: the rename itself does, with or without a text.
+TEST_F(KeysTest, RenameEnablesSavingWhenNothingWasEdited)
+{
+    for (const auto& [key, name] : {std::pair{"beta", "zeta"}, {"alpha", "omega"}}) {
+        showKey(key);
+        window->saveAction->setEnabled(false);
+        window->saveasAction->setEnabled(false);
+        ASSERT_FALSE(window->submitAction->isEnabled()) << key;
+        answer(window->renameAction, window->renameKeyDialog, name);
+        EXPECT_EQ(window->lpKey->text(), name);
+        EXPECT_TRUE(window->saveAction->isEnabled()) << key;
+        EXPECT_TRUE(window->saveasAction->isEnabled()) << key;
+        EXPECT_TRUE(window->pack.isModified) << key;
+    }
+}
+
 TEST_F(KeysTest, RefusedNamesChangeNothing)
 {
     const std::tuple<QAction*, TNewKey*, const char*, const char*> cases[] = {

@@ -106,6 +106,14 @@ TEST(KorvelCli, WrongUsageExitsTwoWithAUsageText)
     }
 }
 
+// The version the about box shows ("Version 1.3"), on the first line, as gettext's tools do.
+TEST(KorvelCli, VersionPrintsTheProgramsVersionAndExitsZero)
+{
+    const ProcessResult r = korvelCli("--version", true);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "korvel-cli 1.3");
+}
+
 std::set<std::string> lines(const std::string& text)
 {
     std::set<std::string> result;

@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -35,6 +37,40 @@ TEST(SafeFile, AWriteThatFailsHalfWayLeavesTheOldFileAndNoTemporaryFile)
     EXPECT_EQ(message, "Datei kann nicht gespeichert werden. Kein Platz mehr auf dem Datenträger.");
     EXPECT_EQ(TempDir::read(path), "old content");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.root), {}), 1);
+}
+
+// The sync watched from inside the replace: what the target then holds, what the synced file
+// holds and whether it is the target's file.
+std::string syncedTarget;
+std::vector<std::string> syncsSeen;
+
+int watchedSync(int fd)
+{
+    struct stat synced = {}, named = {};
+    fstat(fd, &synced);
+    stat(syncedTarget.c_str(), &named);
+    std::string content(64, '\0');
+    content.resize(std::max<ssize_t>(pread(fd, content.data(), content.size(), 0), 0));
+    syncsSeen.push_back(TempDir::read(syncedTarget) + " | " + content + " | " +
+                        (synced.st_ino == named.st_ino ? "target" : "other file"));
+    return ::fsync(fd);
+}
+
+TEST(SafeFile, TheNewContentIsSyncedInItsOwnFileBeforeItReplacesTheTarget)
+{
+    TempDir dir;
+    syncedTarget = dir.write("pack.xml", "old content");
+    syncsSeen.clear();
+    struct Restore
+    {
+        int (*const sync)(int) = SafeFile::testing::syncFile;
+        ~Restore() { SafeFile::testing::syncFile = sync; }
+    } restore;
+    SafeFile::testing::syncFile = watchedSync;
+    SafeFile::replace(syncedTarget, "new content", "failed");
+    ASSERT_FALSE(syncsSeen.empty());
+    EXPECT_EQ(syncsSeen.front(), "old content | new content | other file");
+    EXPECT_EQ(TempDir::read(syncedTarget), "new content");
 }
 
 } // namespace
