@@ -3,6 +3,7 @@
 #include "FileDialogSettings.h"
 #include "KeyList.h"
 #include "LanguagePack.h"
+#include "Memo.h"
 #include "PackView.h"
 #include "THashedStringList.h"
 
@@ -115,8 +116,8 @@ public:
     TKeyField* lpKey = nullptr;
     QCheckBox* checkWW = nullptr;
     // Right pane.
-    QPlainTextEdit* lpComment = nullptr;
-    QPlainTextEdit* lpValue = nullptr;
+    Memo* lpComment = nullptr;
+    Memo* lpValue = nullptr;
     QCheckBox* htmlCheckbox = nullptr;
     QCheckBox* breakCheckbox = nullptr;
     QCheckBox* unixCheckBox = nullptr;

@@ -2,6 +2,7 @@
 
 #include "ActionBinding.h"
 #include "InfoBlockModel.h"
+#include "Memo.h"
 #include "SearchResultList.h"
 #include "TKeyField.h"
 #include "WidgetText.h"
@@ -91,7 +92,7 @@ void TForm1::createLayout()
     auto* commentArea = named(new QWidget, "commentArea");
     auto* comment = column(commentArea, 0, 2);
     comment->addWidget(named(new QLabel("Kommentar"), "commentLabel"));
-    lpComment = named(new QPlainTextEdit, "lpComment", "Kommentar");
+    lpComment = named(new Memo, "lpComment", "Kommentar");
     lpComment->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     lpComment->setTabChangesFocus(true);
     comment->addWidget(lpComment, 1);
@@ -99,7 +100,7 @@ void TForm1::createLayout()
     auto* translationArea = named(new QWidget, "translationArea");
     auto* translation = column(translationArea, 0, 2);
     translation->addWidget(named(new QLabel("Übersetzung"), "valueLabel"));
-    lpValue = named(new QPlainTextEdit, "lpValue", "Die Übersetzung des ausgewählten Schlüsselwortes");
+    lpValue = named(new Memo, "lpValue", "Die Übersetzung des ausgewählten Schlüsselwortes");
     lpValue->setFont(QFont("Courier New", 10));
     lpValue->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     lpValue->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
