@@ -295,7 +295,10 @@ class WindowManager(threading.Thread):
             while xlib.XPending(self.x.d):
                 event = XEvent()
                 xlib.XNextEvent(self.x.d, ctypes.byref(event))
-                self.handle(event)
+                try:
+                    self.handle(event)
+                except Exception as error:  # the windows must go on being mapped
+                    print(f"        window manager: {error!r}", flush=True)
             xlib.XFlush(self.x.d)
             ready, _, _ = select.select([fd, self.wake_read], [], [], 0.5)
             if self.wake_read in ready:
@@ -325,6 +328,7 @@ KEYS = ["Delete", "Tab", "shift+Tab", "Return", "Escape", "Up", "Down", "Left", 
         "shift+End", "shift+Home", "ctrl+shift+Left", "Insert", "KP_Enter"]
 SHORTCUTS = ["ctrl+l", "ctrl+n", "ctrl+s", "ctrl+w", "ctrl+a", "ctrl+v", "shift+Insert", "ctrl+c", "ctrl+x",
              "ctrl+z", "ctrl+shift+z", "ctrl+y", "ctrl+Insert", "shift+Delete", "alt+l", "F10", "ctrl+q"]
+MENU_KINDS = ("popup_menu", "dropdown_menu", "combo", "popup", "menu")
 PASTE_KEYS = ["ctrl+v", "shift+Insert"]
 WORDS = ["ä ö ü ß", "Übersetzung", "€", "„Zitat“", "ś", "Привет", "Grüße aus Köln", "a=b", "=", "key_1",
          "Straße\nZeile 2", "<b>&amp;</b>", "ÄÖÜ", "\t", "x", "  ", "Œuvre ž", "日本", "😀", "%s %d", "\\n",
@@ -373,6 +377,7 @@ class Monkey:
         self.steps = 0
         self.saved_names = 0
         self.on_top = (0, 0)
+        self.window_seen = time.monotonic()
 
     # --- processes --------------------------------------------------------------------------
 
@@ -409,7 +414,8 @@ class Monkey:
         # stack of every thread in the reports.
         env["ASAN_OPTIONS"] = env.get("ASAN_OPTIONS", "halt_on_error=1:detect_leaks=1:exitcode=86:log_path="
                                       + os.path.join(self.reports, "asan")) + ":handle_abort=1"
-        env.setdefault("LSAN_OPTIONS", "suppressions=" + os.path.join(ROOT, "scripts", "monkey-lsan.supp"))
+        env["LSAN_OPTIONS"] = ":".join(filter(None, [env.get("LSAN_OPTIONS"), "print_suppressions=0", "suppressions="
+                                                     + os.path.join(ROOT, "scripts", "monkey-lsan.supp")]))
         env.setdefault("UBSAN_OPTIONS", "halt_on_error=1:print_stacktrace=1:exitcode=86:log_path="
                        + os.path.join(self.reports, "ubsan"))
         self.log = open(os.path.join(self.scratch, "korvel.log"), "ab")
@@ -421,6 +427,7 @@ class Monkey:
                 self.check_exit()
                 return self.start_korvel()
             if self.main_window():
+                self.window_seen = time.monotonic()
                 return
             time.sleep(0.1)
         raise Failure("Korvel showed no window within 60 s")
@@ -541,11 +548,14 @@ class Monkey:
         windows = [w for w in self.windows() if w.kind not in ("tooltip",)]
         main = next((w for w in windows if w.title == "Velmora" and w.kind == "normal"), None)
         if not windows or not main:
+            if time.monotonic() - self.window_seen > 2 * HANG_SECONDS:
+                raise Failure(f"Korvel runs on without a window for {2 * HANG_SECONDS} s")
             time.sleep(0.3)
             return "kein Fenster zu sehen, warten"
+        self.window_seen = time.monotonic()
         top = windows[0]
         self.on_top = (top.wid, self.on_top[1] + 1) if self.on_top[0] == top.wid else (top.wid, 1)
-        if top.kind in ("popup_menu", "dropdown_menu", "combo", "popup", "menu"):
+        if top.kind in MENU_KINDS:
             return self.menu_step(rng, top)
         dialogs = [w for w in windows if w is not main and w.kind != "popup_menu"]
         if dialogs and (top is not main or rng.random() < 0.5):
@@ -679,6 +689,7 @@ class Monkey:
             how = rng.choice(PASTE_KEYS + ["Kontextmenü"])
             if how == "Kontextmenü":
                 self.click(main, x, y, button=3)
+                how = "Kontextmenü, " + self.choose_paste(rng)
             else:
                 self.key(main, how)
             return f"{what}; Klick auf {name} ({x},{y}), {how}"
@@ -692,6 +703,21 @@ class Monkey:
         self.xdotool("mousemove", main.x + x1, main.y + y1, "mousedown", 1, "mousemove", main.x + x2,
                      main.y + y2, "mouseup", 1)
         return f"Ziehen von {x1},{y1} nach {x2},{y2}"
+
+    def choose_paste(self, rng):
+        """"Einfügen" in the context menu just opened: by its mnemonic or by a click on its row
+        (the sixth of the text fields' menu, whose rows are measured at its height of 158)."""
+        by_key = rng.random() < 0.5
+        for _ in range(20):
+            menu = next((w for w in self.windows() if w.kind in MENU_KINDS), None)
+            if menu:
+                if by_key or menu.height != 158:
+                    self.key(menu, "udiaeresis")
+                    return "Einf_ügen (Taste ü)"
+                self.click(menu, 40, 100)
+                return "Klick auf Einfügen"
+            time.sleep(0.05)
+        return "kein Kontextmenü zu sehen"
 
     def clipboard_step(self, rng):
         selection = rng.choice(["clipboard", "clipboard", "primary"])
@@ -748,6 +774,12 @@ class Monkey:
             self.after_step()
             if args.screenshot and not shot and time.monotonic() > deadline - args.seconds / 2:
                 shot = self.screenshot(args.screenshot)
+        # A save that the last step started ends before the loop answers a second ping.
+        for _ in range(2):
+            main = self.main_window()
+            if main:
+                self.wm.ping(main.wid, HANG_SECONDS)
+            time.sleep(0.3)
         self.stop_korvel()
         return self.check_saved_packs()
 
@@ -775,8 +807,11 @@ class Monkey:
 
     def screenshot(self, name):
         path = name if name.endswith(".png") else os.path.join(self.scratch, f"{name}.png")
-        subprocess.run(["import", "-window", "root", path], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                       timeout=30)
+        try:  # ImageMagick's import, where it is installed
+            subprocess.run(["import", "-window", "root", path], stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, timeout=30, check=True)
+        except (OSError, subprocess.SubprocessError):
+            return "none"
         return path
 
 
@@ -806,7 +841,8 @@ def main():
         if os.path.exists(log):
             print("--- Korvel's output (end):\n" + open(log, errors="replace").read()[-4000:])
         print(f"monkey: seed {args.seed}; the scratch folder {monkey.scratch} is kept (screen: {shot}).")
-        print(f"monkey: replay with scripts/monkey.py --seed {args.seed} --steps {monkey.steps}")
+        print(f"monkey: replay with scripts/monkey.py --seed {args.seed} --steps {monkey.steps}"
+              f" (or ./dev monkey {args.seconds:g} {args.seed})")
         return 1
     except BaseException:
         monkey.stop_all()
