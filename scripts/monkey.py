@@ -135,9 +135,9 @@ xlib.XInitThreads()
 
 
 class Window:
-    def __init__(self, wid, x, y, width, height, title, kind, transient_for):
+    def __init__(self, wid, x, y, width, height, title, kind):
         self.wid, self.x, self.y, self.width, self.height = wid, x, y, width, height
-        self.title, self.kind, self.transient_for = title, kind, transient_for
+        self.title, self.kind = title, kind
 
     def __repr__(self):
         return f'"{self.title}" ({self.kind}, {self.width}x{self.height})'
@@ -205,9 +205,8 @@ class Display:
             kind = types[0].replace("_NET_WM_WINDOW_TYPE_", "").lower() if types else "normal"
             if attributes.override_redirect and kind == "normal":
                 kind = "popup"
-            transient = self.prop(wid, "WM_TRANSIENT_FOR")
             found.append(Window(wid, attributes.x, attributes.y, attributes.width, attributes.height, title,
-                                kind, transient[0] if transient else 0))
+                                kind))
         return found
 
 
@@ -375,7 +374,6 @@ class Monkey:
         self.clipboard_owners = {}
         self.restarts = 0
         self.steps = 0
-        self.saved_names = 0
         self.on_top = (0, 0)
         self.window_seen = time.monotonic()
 
@@ -630,7 +628,6 @@ class Monkey:
             if rng.random() < 0.4:
                 path = rng.choice(self.packs[:3])
             else:
-                self.saved_names += 1
                 path = os.path.join(self.scratch, f"gespeichert-{rng.randint(1, 6)}.xml")
             if rng.random() < 0.1:
                 path = os.path.join(self.scratch, "fehlt", "gespeichert.xml")
