@@ -51,8 +51,6 @@ TForm1::TForm1(UserDialogs& dialogs, const QString& programFolder, QWidget* pare
     saveasAction->setEnabled(false);
     closeAction->setEnabled(false);
     pageControl->setCurrentWidget(TabSheet4);
-    pack.isSaved = true;
-    pack.isModified = false;
 
     // A shortcut of an enabled action wins over the text fields' own use of the keys.
     qApp->installEventFilter(this);
@@ -71,16 +69,6 @@ void TForm1::showInfo(const std::string& text)
 void TForm1::setStatusText(const std::string& text)
 {
     setStatus(text);
-}
-
-void TForm1::setSaveActionEnabled(bool enabled)
-{
-    saveAction->setEnabled(enabled);
-}
-
-void TForm1::infoBlockChanged()
-{
-    showInfoBlock();
 }
 
 void TForm1::aboutActionExecute()

@@ -4,7 +4,6 @@
 #include "KeyList.h"
 #include "LanguagePack.h"
 #include "Memo.h"
-#include "PackView.h"
 #include "THashedStringList.h"
 
 #include <QMainWindow>
@@ -36,7 +35,7 @@ class UserDialogs;
 // TForm1Editing.cpp, TForm1Lifecycle.cpp, TForm1Keys.cpp, TForm1Search.cpp and
 // TForm1Checks.cpp. What a handler needs that has no window lives below app/: in the document
 // core, the export host and the editing widgets.
-class TForm1 : public QMainWindow, public PackView
+class TForm1 : public QMainWindow
 {
     Q_OBJECT
 public:
@@ -44,11 +43,12 @@ public:
     TForm1(UserDialogs& dialogs, const QString& programFolder, QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // PackView: how the document reports while it writes itself.
-    void showInfo(const std::string& text) override;
-    void setStatusText(const std::string& text) override;
-    void setSaveActionEnabled(bool enabled) override;
-    void infoBlockChanged() override;
+    // A modal information box ("Informationen", one button "OK").
+    void showInfo(const std::string& text);
+    // The status line's one text.
+    void setStatusText(const std::string& text);
+    // The info block shows the document's cells again.
+    void showInfoBlock();
 
     // Start-up and window.
     void aboutActionExecute();
@@ -179,10 +179,12 @@ private:
     void run(const std::function<void()>& handler);
     void runOn(QAction* action, void (TForm1::*handler)());
 
-    // Lifecycle helpers.
+    // Lifecycle helpers. The saves return whether the document was written.
+    bool save();
+    bool saveAs();
+    bool writePack(const std::string& path);
     bool unsavedChangesQuestion();
     bool hasUnsavedChanges() const;
-    void emptyKeysAndFields();
     void setDocumentActions(bool documentOpen);
 
     // Editing helpers.
@@ -191,13 +193,12 @@ private:
     void showFlag(QCheckBox* box, std::string_view flag);
     bool flagsEdited() const;
     void setStatus(const std::string& text);
-    // The info block shows the document's cells again.
-    void showInfoBlock();
 
     // Key management helpers.
     void createKeyDialogs();
-    void markModified();
+    // Both memos emptied without their change rules, and the three flag boxes unchecked.
     void emptyMemosQuietly();
+    void uncheckFlags();
 
     bool replacingInMemo = false;
     // Set while exit closes the window after its own question.

@@ -1,6 +1,5 @@
 #include "TForm1.h"
 
-#include "KeyChecks.h"
 #include "TKeyField.h"
 #include "UserDialogs.h"
 #include "WidgetText.h"
@@ -8,8 +7,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QPlainTextEdit>
-
-#include <stdexcept>
 
 namespace {
 
@@ -37,9 +34,7 @@ void TForm1::lpKeyChange()
     const KeyRecord record = pack.record(currentKey());
     WidgetText::setMemoText(lpValue, WidgetText::memoFromDocument(record.text));
     WidgetText::setMemoText(lpComment, WidgetText::memoFromDocument(record.comment));
-    htmlCheckbox->setChecked(false);
-    breakCheckbox->setChecked(false);
-    unixCheckBox->setChecked(false);
+    uncheckFlags();
     showFlag(htmlCheckbox, record.htmlFlag);
     showFlag(breakCheckbox, record.breakFlag);
     showFlag(unixCheckBox, record.unixFlag);
@@ -50,20 +45,14 @@ void TForm1::lpKeyChange()
 
 void TForm1::submitActionExecute()
 {
-    // A name typed into the key field with "=" would store its entries under the name before
-    // the "=", another key's.
-    if (holdsEqualsSign(currentKey()))
-        throw std::runtime_error(equalsSignInKeyName);
-    pack.setRecord(currentKey(), {WidgetText::memoToDocument(WidgetText::memoText(lpValue)),
-                                  WidgetText::memoToDocument(WidgetText::memoText(lpComment)),
-                                  flagText(htmlCheckbox->isChecked()), flagText(breakCheckbox->isChecked()),
-                                  flagText(unixCheckBox->isChecked())});
+    pack.takeOver(currentKey(), {WidgetText::memoToDocument(WidgetText::memoText(lpValue)),
+                                 WidgetText::memoToDocument(WidgetText::memoText(lpComment)),
+                                 flagText(htmlCheckbox->isChecked()), flagText(breakCheckbox->isChecked()),
+                                 flagText(unixCheckBox->isChecked())});
     submitAction->setEnabled(false);
     resetAction->setEnabled(false);
     saveAction->setEnabled(true);
     saveasAction->setEnabled(true);
-    pack.isSaved = false;
-    pack.isModified = true;
     setStatus(unsaved("Änderungen übernommen", pack.packFileName));
 }
 

@@ -12,7 +12,6 @@
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
 
-#include <algorithm>
 #include <optional>
 
 namespace {
@@ -90,14 +89,11 @@ void TForm1::newKeyRequestExecute()
         lpKeyChange();
         return;
     }
-    lpKey->keyInserted(pack.keys.add(name));
+    pack.addKey(name);
     lpKey->setItemIndex(pack.keys.indexOf(name));
     emptyMemosQuietly();
-    htmlCheckbox->setChecked(false);
-    breakCheckbox->setChecked(false);
-    unixCheckBox->setChecked(false);
+    uncheckFlags();
     lpValue->setFocus();
-    markModified();
 }
 
 void TForm1::renameActionExecute()
@@ -119,17 +115,7 @@ void TForm1::renameKeyRequestExecute()
         showInfo(*refusal);
         return;
     }
-    KeyRecord moved = pack.record(key);
-    moved.text = text;
-    pack.setRecord(key, {});
-    if (const int row = lpKey->itemIndex(); row >= 0) {
-        pack.keys.removeAt(row);
-        lpKey->keyRemoved(row);
-    }
-    lpKey->keyInserted(pack.keys.add(name));
-    pack.setRecord(name, moved);
-    lpKey->setItemIndex(pack.keys.indexOf(name));
-    markModified();
+    lpKey->setItemIndex(pack.renameKey(lpKey->itemIndex(), key, name, text));
     saveAction->setEnabled(true);
     saveasAction->setEnabled(true);
     setStatus("Key/Value geändert (" + pack.packFileName + " nicht gespeichert)");
@@ -138,29 +124,24 @@ void TForm1::renameKeyRequestExecute()
 // Removed at once, without a question; the entry before it is shown next.
 void TForm1::dropActionExecute()
 {
-    pack.setRecord(currentKey(), {});
-    int next = 0;
-    if (const int row = lpKey->itemIndex(); row >= 0) {
-        pack.keys.removeAt(row);
-        lpKey->keyRemoved(row);
-        next = std::max(row - 1, 0);
-    }
-    lpKey->setItemIndex(next < pack.keys.count() ? next : -1);
+    lpKey->setItemIndex(pack.removeKey(lpKey->itemIndex(), currentKey()));
     lpKeyChange();
-    markModified();
 }
 
-void TForm1::markModified()
-{
-    pack.isSaved = false;
-    pack.isModified = true;
-}
-
-// A new key starts with empty memos; emptying them is no edit, so no change rule runs.
+// A new key, an open and a close start with empty memos; emptying them is no edit, so no
+// change rule runs: the status line and the actions change only once the operation is done.
 void TForm1::emptyMemosQuietly()
 {
     const QSignalBlocker valueQuiet(lpValue);
     const QSignalBlocker commentQuiet(lpComment);
     lpValue->clear();
     lpComment->clear();
+}
+
+// Unchecking a box that was checked runs the flag rule.
+void TForm1::uncheckFlags()
+{
+    htmlCheckbox->setChecked(false);
+    breakCheckbox->setChecked(false);
+    unixCheckBox->setChecked(false);
 }

@@ -56,21 +56,17 @@ void TForm1::loadActionExecute()
         return;
     if (!dialogs.openFile(openDialog))
         return;
-    emptyKeysAndFields();
+    emptyMemosQuietly();
     {
-        const AtScopeEnd shown([this] {
-            lpKey->keysReset();
-            showInfoBlock();
-        });
-        pack.readPack(openDialog.fileName);
+        // The info block shows what the reading got, also when it stopped half way.
+        const AtScopeEnd shown([this] { showInfoBlock(); });
+        pack.open(openDialog.fileName);
     }
     lpKey->setItemIndex(pack.keys.empty() ? -1 : 0);
     setDocumentActions(true);
     saveAction->setEnabled(false);
     lpKeyChange();
     setStatus("Languagepack geladen: " + pack.packFileName);
-    pack.isSaved = true;
-    pack.isModified = false;
     if (pack.charactersReplaced())
         showInfo(pack.replacedCharactersNote() + "\n" + replacedCharactersSaveHint);
 }
@@ -79,81 +75,93 @@ void TForm1::newFileExecute()
 {
     if (!unsavedChangesQuestion())
         return;
-    pack.packProject = "Unnamed";
-    pack.packName = "Package";
-    pack.packLang = "Lang";
-    pack.packVersion = "1.0.0";
-    pack.packDate = formatPackDate(pack.clock());
-    pack.infoValuesToBlock();
-    showInfoBlock();
     SaveDialog1.fileName.clear();
-    pack.packFileName.clear();
-    pack.clearKeys();
-    lpKey->keysReset();
-    pack.loadNewDocumentTree();
+    pack.createNew();
+    showInfoBlock();
     setDocumentActions(true);
     lpKeyChange();
     setStatus("Neues Languagepack erstellt");
     pageControl->setCurrentWidget(TabSheet2);
-    pack.isSaved = false;
-    pack.isModified = true;
 }
 
 void TForm1::saveActionExecute()
+{
+    save();
+}
+
+void TForm1::saveasActionExecute()
+{
+    saveAs();
+}
+
+bool TForm1::save()
 {
     submitActionExecute();
     // After an open that stopped at a bad key the document lacks the keys after it, and after
     // one that replaced characters it holds other texts than the file: the user chooses the
     // file, and replacing the opened one takes a confirmation.
-    if (pack.xmlFileName().empty() || pack.readStoppedAtKey() || pack.charactersReplaced()) {
-        saveasActionExecute();
-        return;
-    }
+    if (pack.xmlFileName().empty() || pack.readStoppedAtKey() || pack.charactersReplaced())
+        return saveAs();
     if (pack.fileChangedByOthers() && !dialogs.confirmation(changedByOthersQuestion))
-        return;
+        return false;
     pack.packVersion = bumpVersion(pack.packVersion);
     pack.infoBlock[rowVersion] = pack.packVersion;
     showInfoBlock();
-    pack.writePack(pack.xmlFileName(), *this);
-    // The file holds the info block's values now: they are the info values again.
-    if (pack.isSaved)
-        pack.infoBlockToValues();
+    return writePack(pack.xmlFileName());
 }
 
-void TForm1::saveasActionExecute()
+bool TForm1::saveAs()
 {
     SaveDialog1.title = "Speichern als...";
     SaveDialog1.filter = "XML-Languagepack (*.xml)|*.xml";
     submitActionExecute();
     pack.infoBlockToValues();
     SaveDialog1.fileName =
-        !pack.xmlFileName().empty()
-            ? pack.xmlFileName()
-            : Windows1252::toUtf8(pack.packProject + "_" + pack.packName + "_" + pack.packLang + ".xml");
+        !pack.xmlFileName().empty() ? pack.xmlFileName() : Windows1252::toUtf8(pack.proposedFileName("xml"));
     if (!dialogs.saveFile(SaveDialog1))
-        return;
+        return false;
     if (fileExists(SaveDialog1.fileName) &&
         !dialogs.confirmation("Diese Datei existiert bereits. Soll die Datei überschrieben werden?"))
-        return;
-    pack.writePack(SaveDialog1.fileName, *this);
+        return false;
+    return writePack(SaveDialog1.fileName);
+}
+
+// The document writes itself and tells what came of it; the window shows that. True when
+// the file was written.
+bool TForm1::writePack(const std::string& path)
+{
+    WriteOutcome outcome{};
+    {
+        // The time stamp is new whatever comes of the write.
+        const AtScopeEnd stamped([this] { showInfoBlock(); });
+        outcome = pack.write(path);
+    }
+    switch (outcome) {
+    case WriteOutcome::NoTree:
+        showInfo("Ooops...\nKein Languagepack geladen\nBitte erst neues Languagpack anlegen");
+        return false;
+    case WriteOutcome::NoRoot:
+        showInfo("Ooops...\nSpeichern fehlgeschlagen...\nBitte erst neues Languagpack anlegen");
+        return false;
+    case WriteOutcome::Written:
+        setStatus("Gespeichert: " + pack.packFileName);
+        saveAction->setEnabled(false);
+        return true;
+    }
+    return false;
 }
 
 void TForm1::closeActionExecute()
 {
     if (!unsavedChangesQuestion())
         return;
-    emptyKeysAndFields();
-    lpKey->keysReset();
-    pack.resetTree();
-    pack.clearInfo();
+    emptyMemosQuietly();
+    pack.close();
     showInfoBlock();
     SaveDialog1.fileName.clear();
-    pack.packFileName.clear();
     setDocumentActions(false);
     lpKeyChange();
     setStatus("Kein Languagepack geladen");
-    pack.isSaved = true;
-    pack.isModified = false;
 }
 
 void TForm1::exitActionExecute()
@@ -189,8 +197,7 @@ bool TForm1::unsavedChangesQuestion()
         return true;
     switch (dialogs.warning("Languagepack nicht gespeichert! Jetzt speichern?")) {
     case UserDialogs::Answer::Ja:
-        saveActionExecute();
-        return pack.isSaved;
+        return save();
     case UserDialogs::Answer::Nein:
         return true;
     case UserDialogs::Answer::Abbrechen:
@@ -207,18 +214,6 @@ bool TForm1::hasUnsavedChanges() const
     if (pack.isModified && !pack.isSaved)
         return true;
     return pack.hasRootElement() && (submitAction->isEnabled() || flagsEdited() || pack.infoBlockEdited());
-}
-
-// The key list, the tables and both memos. The memos are emptied without their change
-// rules: the status line and the actions only change once the operation has succeeded.
-void TForm1::emptyKeysAndFields()
-{
-    pack.clearKeys();
-    lpKey->keysReset();
-    const QSignalBlocker valueQuiet(lpValue);
-    const QSignalBlocker commentQuiet(lpComment);
-    lpValue->clear();
-    lpComment->clear();
 }
 
 void TForm1::setDocumentActions(bool documentOpen)

@@ -21,7 +21,6 @@ void TForm1::connectSearch()
 void TForm1::suchActionExecute()
 {
     searchResults = searchTexts(pack.ValueList, WidgetText::toDocument(suchbegriff->text()));
-    ergenbisse->resultsReset();
 }
 
 void TForm1::suchbegriffChange()

@@ -15,23 +15,20 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-// A write reports through the view; on the command line only a failure is worth a line,
-// and it names the file.
-class ConsoleView : public PackView
+// Writes a read pack. On the command line only a failure is worth a line, and it names the
+// file; a read pack has a tree with a root, so the window's two "Ooops" cases can only mean
+// the same in other words.
+void writePack(LanguagePack& pack, const std::string& file)
 {
-public:
-    explicit ConsoleView(std::string file) : file(std::move(file)) {}
-    void showInfo(const std::string& text) override
-    {
-        throw std::runtime_error("Datei \"" + file + "\": " + text);
+    switch (pack.write(file)) {
+    case WriteOutcome::Written:
+        return;
+    case WriteOutcome::NoTree:
+        throw std::runtime_error("Datei \"" + file + "\": Ooops...\nKein Languagepack geladen");
+    case WriteOutcome::NoRoot:
+        throw std::runtime_error("Datei \"" + file + "\": Ooops...\nSpeichern fehlgeschlagen...");
     }
-    void setStatusText(const std::string&) override {}
-    void setSaveActionEnabled(bool) override {}
-    void infoBlockChanged() override {}
-
-private:
-    std::string file;
-};
+}
 
 Json packAsJson(const LanguagePack& pack)
 {
@@ -89,8 +86,7 @@ void resavePack(const std::string& in, const std::string& out)
     LanguagePack pack;
     pack.readPack(in);
     refuseReplacedCharacters(pack, in);
-    ConsoleView view(out);
-    pack.writePack(out, view);
+    writePack(pack, out);
 }
 
 // The plug-ins beside the program file, as the window lists them: one line each, its name

@@ -178,10 +178,44 @@ void radixSort(std::vector<std::string>::iterator first, std::vector<std::string
 
 } // namespace
 
+KeyList::~KeyList()
+{
+    if (listener)
+        listener->keyListDestroyed();
+}
+
+KeyList& KeyList::operator=(const KeyList& other)
+{
+    keys = other.keys;
+    if (listener)
+        listener->keysReset();
+    return *this;
+}
+
+KeyList& KeyList::operator=(KeyList&& other) noexcept
+{
+    keys = std::move(other.keys);
+    if (listener)
+        listener->keysReset();
+    return *this;
+}
+
+void KeyList::clear()
+{
+    keys.clear();
+    if (listener)
+        listener->keysReset();
+}
+
 int KeyList::add(std::string_view key)
 {
     const auto place = std::upper_bound(keys.begin(), keys.end(), key, lessText);
-    return static_cast<int>(keys.insert(place, std::string(key)) - keys.begin());
+    // The insertion first: it may move the keys, and begin() must be taken afterwards.
+    const auto inserted = keys.insert(place, std::string(key));
+    const int row = static_cast<int>(inserted - keys.begin());
+    if (listener)
+        listener->keyInserted(row);
+    return row;
 }
 
 int KeyList::indexOf(std::string_view key) const
@@ -195,11 +229,20 @@ int KeyList::indexOf(std::string_view key) const
 void KeyList::removeAt(int index)
 {
     keys.erase(keys.begin() + index);
+    if (listener)
+        listener->keyRemoved(index);
 }
 
 // Packs the program wrote are in key-list order already, and keys added to a table later
 // follow at its end: only the part after the ordered start is sorted, then merged.
 void KeyList::sort()
+{
+    sortKeys();
+    if (listener)
+        listener->keysReset();
+}
+
+void KeyList::sortKeys()
 {
     const auto unordered = std::is_sorted_until(keys.begin(), keys.end(), lessText);
     if (unordered == keys.end())

@@ -4,12 +4,40 @@
 #include <string_view>
 #include <vector>
 
+// Told of every change to a key list once it is made, so that a view of the list follows it
+// by itself.
+class KeyListListener
+{
+public:
+    // The list changed as a whole (emptied, filled, sorted, assigned).
+    virtual void keysReset() = 0;
+    // One key was inserted at, or removed from, `row`.
+    virtual void keyInserted(int row) = 0;
+    virtual void keyRemoved(int row) = 0;
+    // The list is gone; it reports nothing more.
+    virtual void keyListDestroyed() = 0;
+
+protected:
+    ~KeyListListener() = default;
+};
+
 // The document's key list: the keys a pack has, kept sorted without regard to case
 // (Windows-1252 lower-case forms compared byte by byte). The same key may stand twice;
 // equal names keep the order in which they were added. Finding a key is a binary search.
 class KeyList
 {
 public:
+    KeyList() = default;
+    ~KeyList();
+    // A copy or a moved list has no listener; an assigned list keeps its own and tells it.
+    KeyList(const KeyList& other) : keys(other.keys) {}
+    KeyList(KeyList&& other) noexcept : keys(std::move(other.keys)) {}
+    KeyList& operator=(const KeyList& other);
+    KeyList& operator=(KeyList&& other) noexcept;
+
+    // The one listener of the list, or none (nullptr). Listening changes nothing of the list.
+    void setListener(KeyListListener* listener) const { this->listener = listener; }
+
     int count() const { return static_cast<int>(keys.size()); }
     bool empty() const { return keys.empty(); }
     const std::string& at(int index) const { return keys[static_cast<std::size_t>(index)]; }
@@ -20,12 +48,16 @@ public:
     // The first entry whose whole text equals the key without regard to case, or -1.
     int indexOf(std::string_view key) const;
     void removeAt(int index);
-    void clear() { keys.clear(); }
+    void clear();
 
-    // Bulk fill: append unsorted, then sort once (stable, linear in the length of the names).
+    // Bulk fill: append unsorted, then sort once (stable, linear in the length of the names);
+    // the listener hears of the fill when the sort is done.
     void appendUnsorted(std::string key) { keys.push_back(std::move(key)); }
     void sort();
 
 private:
+    void sortKeys();
+
     std::vector<std::string> keys;
+    mutable KeyListListener* listener = nullptr;
 };

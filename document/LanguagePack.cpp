@@ -139,6 +139,93 @@ long long versionPart(std::string_view part)
 LanguagePack::LanguagePack() = default;
 LanguagePack::~LanguagePack() = default;
 
+void LanguagePack::open(const std::string& path)
+{
+    clearKeys();
+    readPack(path);
+    markSaved();
+}
+
+void LanguagePack::createNew()
+{
+    packProject = "Unnamed";
+    packName = "Package";
+    packLang = "Lang";
+    packVersion = "1.0.0";
+    packDate = formatPackDate(clock());
+    infoValuesToBlock();
+    packFileName.clear();
+    clearKeys();
+    loadNewDocumentTree();
+    markChanged();
+}
+
+void LanguagePack::close()
+{
+    clearKeys();
+    resetTree();
+    clearInfo();
+    packFileName.clear();
+    markSaved();
+}
+
+void LanguagePack::markChanged()
+{
+    isSaved = false;
+    isModified = true;
+}
+
+void LanguagePack::markSaved()
+{
+    isSaved = true;
+    isModified = false;
+}
+
+void LanguagePack::takeOver(std::string_view key, const KeyRecord& record)
+{
+    if (holdsEqualsSign(key))
+        throw std::runtime_error(equalsSignInKeyName);
+    setRecord(key, record);
+    markChanged();
+}
+
+int LanguagePack::addKey(std::string_view name)
+{
+    const int row = keys.add(name);
+    markChanged();
+    return row;
+}
+
+int LanguagePack::renameKey(int row, std::string_view key, std::string_view name, const std::string& text)
+{
+    KeyRecord moved = record(key);
+    moved.text = text;
+    setRecord(key, {});
+    if (row >= 0)
+        keys.removeAt(row);
+    keys.add(name);
+    setRecord(name, moved);
+    markChanged();
+    return keys.indexOf(name);
+}
+
+int LanguagePack::removeKey(int row, std::string_view key)
+{
+    setRecord(key, {});
+    int next = 0;
+    if (row >= 0) {
+        keys.removeAt(row);
+        next = std::max(row - 1, 0);
+    }
+    markChanged();
+    return next < keys.count() ? next : -1;
+}
+
+std::string LanguagePack::proposedFileName(std::string_view extension) const
+{
+    return packProject + "_" + packName + "_" + packLang + "." + std::string(extension);
+}
+
 void LanguagePack::clearKeys()
 {
     keys.clear();
@@ -333,19 +420,14 @@ void LanguagePack::reserveFor(const pugi::xml_node& content)
         table->reserve(static_cast<std::size_t>(table->count()) + n);
 }
 
-void LanguagePack::writePack(const std::string& path, PackView& view)
+WriteOutcome LanguagePack::write(const std::string& path)
 {
     stampLastChange();
-    view.infoBlockChanged();
-    if (!tree) {
-        view.showInfo("Ooops...\nKein Languagepack geladen\nBitte erst neues Languagpack anlegen");
-        return;
-    }
+    if (!tree)
+        return WriteOutcome::NoTree;
     pugi::xml_node root = tree->document_element();
-    if (!root) {
-        view.showInfo("Ooops...\nSpeichern fehlgeschlagen...\nBitte erst neues Languagpack anlegen");
-        return;
-    }
+    if (!root)
+        return WriteOutcome::NoRoot;
     for (int row = 0; row < infoRowCount; ++row)
         setAttribute(root, infoAttributes[row], infoBlock[static_cast<std::size_t>(row)]);
 
@@ -363,11 +445,11 @@ void LanguagePack::writePack(const std::string& path, PackView& view)
     if (path == treeFileName)
         fileSeen = FileSnapshot::ofFile(path, bytes);
     infoSeen = infoBlock;
+    // The file holds the info block's values now: they are the info values again.
+    infoBlockToValues();
     packFileName = fileNamePart(path);
-    view.setStatusText("Gespeichert: " + packFileName);
-    view.setSaveActionEnabled(false);
-    isSaved = true;
-    isModified = false;
+    markSaved();
+    return WriteOutcome::Written;
 }
 
 // Appends one `key` element per non-empty name of the key list, in its order, as UTF-8 XML:

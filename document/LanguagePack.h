@@ -4,7 +4,6 @@
 #include "FileSnapshot.h"
 #include "KeyList.h"
 #include "KeyRecord.h"
-#include "PackView.h"
 #include "THashedStringList.h"
 #include "XmlEncoding.h"
 
@@ -18,6 +17,16 @@ namespace pugi {
 class xml_document;
 class xml_node;
 } // namespace pugi
+
+// What writing the document achieved. A write that fails throws the user's German message
+// and changes nothing on disk.
+enum class WriteOutcome {
+    Written,
+    // Nothing was opened or created: there is no tree to write.
+    NoTree,
+    // The document was closed: its tree has no root element.
+    NoRoot,
+};
 
 // The rows of the info block, in their order: "Projekt", "Name", "Sprache", "Version",
 // "letzte Änderung".
@@ -34,6 +43,8 @@ public:
     LanguagePack(const LanguagePack&) = delete;
     LanguagePack& operator=(const LanguagePack&) = delete;
 
+    // Read them anywhere; only the document's own operations change them: those that change
+    // the document mark it changed, reading, writing and closing mark it saved.
     bool isSaved = true;
     bool isModified = false;
     THashedStringList ValueList;
@@ -73,6 +84,40 @@ public:
     bool fileChangedByOthers() const { return fileSeen.changedOnDisk(treeFileName); }
     void setXmlFileName(std::string path) { treeFileName = std::move(path); }
 
+    // The document as a whole. Each empties or fills everything it holds: the key list and the
+    // five tables, the info values and the info block, the file names, the tree, the state.
+    // Open: the reading steps after the key list and the tables were emptied; saved once read.
+    // Throws as readPack does, and is then left as far as the reading got.
+    void open(const std::string& path);
+    // A new document: the info values "Unnamed", "Package", "Lang", "1.0.0" and the clock's
+    // time, no keys, no file, the new-document tree; it counts as changed.
+    void createNew();
+    // No document: no keys, empty info values, no file, a tree without root; saved.
+    void close();
+
+    // Writes the document into the tree and saves the tree to `path` in the encoding the
+    // file was read in, replacing the file only once the new one is complete. Stamps the
+    // time of the change first, whatever comes of it. Once written, the info values are the
+    // info block's, `packFileName` names the file and the document counts as saved. Throws on
+    // a failed write and on a document the file cannot hold, and writes nothing then.
+    WriteOutcome write(const std::string& path);
+
+    // The edits of `key` taken over into the five tables; a name holding "=" is refused (it
+    // would store them under another key's name). Marks the document changed.
+    void takeOver(std::string_view key, const KeyRecord& record);
+    // A key added to the key list at its sorted place, no table entry yet; returns its row.
+    int addKey(std::string_view name);
+    // The key at `row` (-1: none is selected) named `key` becomes `name`: its comment and flags
+    // move along, its text becomes `text`. Returns the row of `name`.
+    int renameKey(int row, std::string_view key, std::string_view name, const std::string& text);
+    // The key `key` loses its entries in all five tables, and the entry at `row` (-1: none)
+    // leaves the key list. Returns the row to select next: the one before, the first, or -1.
+    int removeKey(int row, std::string_view key);
+
+    // The file name an export or a first save proposes: project_name_lang.extension, from the
+    // info values (Windows-1252).
+    std::string proposedFileName(std::string_view extension) const;
+
     // Empties the key list and the five per-key tables (the table objects stay).
     void clearKeys();
 
@@ -98,12 +143,6 @@ public:
     // there and leaves the keys before it (readStoppedAtKey).
     void readPack(const std::string& path);
 
-    // Writes the document into the tree and saves the tree to `path` in the encoding the
-    // file was read in, replacing the file only once the new one is complete. Reports
-    // through `view`; throws on a failed write and on a document the file cannot hold, and
-    // writes nothing then.
-    void writePack(const std::string& path, PackView& view);
-
     // packDate and info-block row 5 := the clock's current time.
     void stampLastChange();
 
@@ -113,6 +152,8 @@ public:
     void resetTree();
 
 private:
+    void markChanged();
+    void markSaved();
     KeyRecordView recordView(std::string_view key, std::size_t hash) const;
     void appendKeyElements(std::string& out, const std::string& failure) const;
     void readKeys(pugi::xml_node content);

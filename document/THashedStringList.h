@@ -42,15 +42,16 @@ public:
     void remove(int index);
     void clear();
 
-private:
-    // The document reads and writes one key in all five tables at a time: it hashes the
-    // name once and reads values without copying them.
-    friend class LanguagePack;
+    // For a caller that reads or writes one name in several tables at a time (the document,
+    // with its five): the name hashed once by hashName, and values read without a copy (valid
+    // until the table changes).
+    static std::size_t hashName(std::string_view name);
     void setValue(std::string_view name, std::size_t hash, std::string_view text);
     std::string_view valueView(std::string_view name, std::size_t hash) const;
     // Room for `n` entries, so that filling the table does not grow it step by step.
     void reserve(std::size_t n);
 
+private:
     // An entry's text, name "=" value, lives in one of the table's blocks; a removed entry
     // is a gap without text.
     struct Entry
@@ -94,7 +95,6 @@ private:
     void indexEntry(int index) const;
     // A fresh index for the entries, sized for at least `room` of them.
     void rebuildIndex(std::size_t room = 0) const;
-    static std::size_t hashName(std::string_view name);
     // The Fenwick tree over the places: live entries before a place, the place of a position.
     void buildLiveCounts() const;
     void addLiveCount(std::size_t place, int delta) const;

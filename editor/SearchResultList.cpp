@@ -12,11 +12,33 @@ SearchResultList::SearchResultList(const KeyList& results, QWidget* parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     connect(this, &QAbstractItemView::clicked, this, &SearchResultList::click);
+    results.setListener(this);
 }
 
-void SearchResultList::resultsReset()
+SearchResultList::~SearchResultList()
+{
+    if (!resultsGone)
+        results.setListener(nullptr);
+}
+
+void SearchResultList::keysReset()
 {
     lines->keysReset();
+}
+
+void SearchResultList::keyInserted(int row)
+{
+    lines->keyInserted(row);
+}
+
+void SearchResultList::keyRemoved(int row)
+{
+    lines->keyRemoved(row);
+}
+
+void SearchResultList::keyListDestroyed()
+{
+    resultsGone = true;
 }
 
 std::optional<std::string> SearchResultList::selectedText() const

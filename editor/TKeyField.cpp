@@ -37,6 +37,19 @@ TKeyField::TKeyField(const KeyList& keys, QWidget* parent)
     connect(edit, &QLineEdit::textEdited, this, &TKeyField::textTyped);
     connect(list->selectionModel(), &QItemSelectionModel::currentChanged, this, &TKeyField::currentPicked);
     edit->installEventFilter(this);
+    keys.setListener(this);
+}
+
+TKeyField::~TKeyField()
+{
+    if (!listGone)
+        keys.setListener(nullptr);
+}
+
+// The window's document may end before its widgets: nothing is read from the list after this.
+void TKeyField::keyListDestroyed()
+{
+    listGone = true;
 }
 
 std::string TKeyField::text() const

@@ -75,8 +75,7 @@ int main(int argc, char* argv[])
         pack.BreakList.setValue(k.key, k.html ? "1" : "0");
         pack.UnixList.setValue(k.key, "0");
     }
-    Form1.lpKey->keysReset();
-    Form1.infoBlockChanged();
+    Form1.showInfoBlock();
     for (QAction* action : {Form1.exportAction, Form1.newAction, Form1.dropAction, Form1.renameAction,
                             Form1.toggleWW, Form1.saveasAction, Form1.closeAction})
         action->setEnabled(true);

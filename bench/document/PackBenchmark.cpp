@@ -70,14 +70,6 @@ Measurement measure(const std::function<void()>& prepare, const std::function<vo
     return best;
 }
 
-struct Silent : PackView
-{
-    void showInfo(const std::string&) override {}
-    void setStatusText(const std::string&) override {}
-    void setSaveActionEnabled(bool) override {}
-    void infoBlockChanged() override {}
-};
-
 } // namespace
 
 int main()
@@ -112,13 +104,12 @@ int main()
                                               tree = new pugi::xml_document;
                                               tree->load_file(file.c_str());
                                           });
-        Silent view;
         const Measurement write = measure(
             [&] {
                 pack = new LanguagePack;
                 pack->readPack(file);
             },
-            [&] { pack->writePack(out, view); });
+            [&] { pack->write(out); });
         const Measurement save = measure(
             [&] {
                 tree = new pugi::xml_document;

@@ -60,14 +60,7 @@ void generatePack(LanguagePack& pack, int keyCount)
 
 void writeGeneratedPack(const std::string& path, int keyCount)
 {
-    struct Silent : PackView
-    {
-        void showInfo(const std::string&) override {}
-        void setStatusText(const std::string&) override {}
-        void setSaveActionEnabled(bool) override {}
-        void infoBlockChanged() override {}
-    } view;
     LanguagePack pack;
     generatePack(pack, keyCount);
-    pack.writePack(path, view);
+    pack.write(path);
 }

@@ -95,7 +95,7 @@ TEST_F(LifecycleEndToEndTest, NewPackSavedUnderTheProposedNameOpensAgain)
 {
     window->newFile->trigger();
     for (const char* key : {"title", "intro"})
-        window->lpKey->keyInserted(window->pack.keys.add(key));
+        window->pack.keys.add(key);
     pickKey("intro");
     typeText(window->lpValue, "Willkommen");
     window->submitAction->trigger();

@@ -28,7 +28,6 @@ protected:
         pack.BreakList.setValue("greeting", "0");
         pack.UnixList.setValue("greeting", "1");
         pack.ValueList.setValue("farewell", "Tsch\xFC\x73");
-        window->lpKey->keysReset();
         window->toggleWW->setEnabled(true);
         window->show();
     }

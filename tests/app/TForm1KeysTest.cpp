@@ -24,7 +24,6 @@ protected:
             window->pack.keys.add(key);
         window->pack.setRecord("beta", {"Text B", "Kommentar B", "1", "0", "1"});
         window->pack.setRecord("gamma", {"Text G", "", "0", "1", "0"});
-        window->lpKey->keysReset();
         for (QAction* a : {window->newAction, window->dropAction, window->renameAction})
             a->setEnabled(true);
         window->show();

@@ -26,7 +26,6 @@ protected:
             window->pack.ValueList.setValue(key, text);
         }
         window->pack.CommentList.setValue("mitte", "Haus");
-        window->lpKey->keysReset();
         window->show();
     }
 
