@@ -97,13 +97,22 @@ private:
     int pending = -1;
 };
 
-int compareBaseForms(std::string_view a, std::string_view b)
+inline int compareBaseForms(std::string_view a, std::string_view b)
 {
     // Keys share long prefixes, and equal bytes have equal base forms: skip those first.
     const std::size_t n = std::min(a.size(), b.size());
     std::size_t i = 0;
     while (i < n && a[i] == b[i])
         ++i;
+    // Mostly the first differing bytes stand for one base byte each and decide at once.
+    if (i < n) {
+        const auto x = static_cast<unsigned char>(a[i]);
+        const auto y = static_cast<unsigned char>(b[i]);
+        const unsigned char p = baseForms.form[x][0];
+        const unsigned char q = baseForms.form[y][0];
+        if (p != q && baseForms.length[x] == 1 && baseForms.length[y] == 1)
+            return p < q ? -1 : 1;
+    }
     BaseCursor x(a, i);
     BaseCursor y(b, i);
     for (;;) {
@@ -116,19 +125,28 @@ int compareBaseForms(std::string_view a, std::string_view b)
     }
 }
 
-int compareBytes(std::string_view a, std::string_view b)
+// The bodies of KeyList::compareWithoutCase and KeyList::compare, which the sort and the
+// searches inline; a call through the library's exported functions could not be.
+inline int orderWithoutCase(std::string_view a, std::string_view b)
 {
-    return a == b ? 0 : (a < b ? -1 : 1);
+    const int c = compareBaseForms(a, b);
+    return c != 0 ? c : Windows1252::compareText(a, b);
+}
+
+inline int order(std::string_view a, std::string_view b)
+{
+    const int c = orderWithoutCase(a, b);
+    return c != 0 ? c : (a == b ? 0 : (a < b ? -1 : 1));
 }
 
 bool lessKey(std::string_view a, std::string_view b)
 {
-    return KeyList::compare(a, b) < 0;
+    return order(a, b) < 0;
 }
 
 bool lessWithoutCase(std::string_view a, std::string_view b)
 {
-    return KeyList::compareWithoutCase(a, b) < 0;
+    return orderWithoutCase(a, b) < 0;
 }
 
 // The order of names whose base forms are equal: the last two steps.
@@ -298,7 +316,8 @@ void radixSort(std::vector<std::string>::iterator first, std::vector<std::string
     std::size_t total = 0;
     for (auto k = first; k != last; ++k)
         total += baseLength(*k);
-    std::string base(total, '\0');
+    // Each byte writes both bytes of its form and moves on by its length: one byte to spare.
+    std::string base(total + 1, '\0');
     std::vector<SortItem> items;
     items.reserve(static_cast<std::size_t>(last - first));
     char* out = base.data();
@@ -306,9 +325,8 @@ void radixSort(std::vector<std::string>::iterator first, std::vector<std::string
         char* const start = out;
         for (const char c : *k) {
             const auto byte = static_cast<unsigned char>(c);
-            *out++ = static_cast<char>(baseForms.form[byte][0]);
-            if (baseForms.length[byte] == 2)
-                *out++ = static_cast<char>(baseForms.form[byte][1]);
+            std::memcpy(out, baseForms.form[byte].data(), 2);
+            out += baseForms.length[byte];
         }
         items.push_back({static_cast<std::uint32_t>(start - base.data()),
                          static_cast<std::uint32_t>(out - start), static_cast<std::uint32_t>(items.size())});
@@ -325,14 +343,12 @@ void radixSort(std::vector<std::string>::iterator first, std::vector<std::string
 
 int KeyList::compareWithoutCase(std::string_view a, std::string_view b)
 {
-    const int c = compareBaseForms(a, b);
-    return c != 0 ? c : Windows1252::compareText(a, b);
+    return orderWithoutCase(a, b);
 }
 
 int KeyList::compare(std::string_view a, std::string_view b)
 {
-    const int c = compareWithoutCase(a, b);
-    return c != 0 ? c : compareBytes(a, b);
+    return order(a, b);
 }
 
 int KeyList::add(std::string_view key)
