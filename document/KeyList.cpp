@@ -315,21 +315,39 @@ void radixSort(std::vector<std::string>::iterator first, std::vector<std::string
 {
     std::size_t total = 0;
     for (auto k = first; k != last; ++k)
-        total += baseLength(*k);
-    // Each byte writes both bytes of its form and moves on by its length: one byte to spare.
-    std::string base(total + 1, '\0');
+        total += k->size();
+    std::string base(total, '\0');
     std::vector<SortItem> items;
     items.reserve(static_cast<std::size_t>(last - first));
-    char* out = base.data();
+    std::size_t at = 0;
     for (auto k = first; k != last; ++k) {
-        char* const start = out;
+        const std::size_t start = at;
+        if (start + k->size() > base.size())
+            base.resize(base.size() + base.size() / 4 + k->size());
+        // Most names have a form of one byte per byte: written in one go, the lengths only
+        // gathered. A name with ß, Æ or Œ is written again, its form being longer.
+        unsigned wide = 0;
+        char* out = base.data() + start;
         for (const char c : *k) {
             const auto byte = static_cast<unsigned char>(c);
-            std::memcpy(out, baseForms.form[byte].data(), 2);
-            out += baseForms.length[byte];
+            *out++ = static_cast<char>(baseForms.form[byte][0]);
+            wide |= baseForms.length[byte];
         }
-        items.push_back({static_cast<std::uint32_t>(start - base.data()),
-                         static_cast<std::uint32_t>(out - start), static_cast<std::uint32_t>(items.size())});
+        at += k->size();
+        if (wide > 1) {
+            if (const std::size_t length = baseLength(*k); start + length > base.size())
+                base.resize(base.size() + base.size() / 4 + length);
+            out = base.data() + start;
+            for (const char c : *k) {
+                const auto byte = static_cast<unsigned char>(c);
+                *out++ = static_cast<char>(baseForms.form[byte][0]);
+                if (baseForms.length[byte] == 2)
+                    *out++ = static_cast<char>(baseForms.form[byte][1]);
+            }
+            at = static_cast<std::size_t>(out - base.data());
+        }
+        items.push_back({static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(at - start),
+                         static_cast<std::uint32_t>(items.size())});
     }
     RadixSort(base.data(), &*first, items).sort(0, items.size(), 0);
     std::vector<std::string> sorted;
