@@ -21,9 +21,9 @@ protected:
     ~KeyListListener() = default;
 };
 
-// The document's key list: the keys a pack has, kept sorted without regard to case
-// (Windows-1252 lower-case forms compared byte by byte). The same key may stand twice;
-// equal names keep the order in which they were added. Finding a key is a binary search.
+// The document's key list: the keys a pack has, kept sorted alphabetically as a German reader
+// expects, without regard to case (see compare). The same key may stand twice; names equal
+// byte for byte keep the order in which they were added. Finding a key is a binary search.
 class KeyList
 {
 public:
@@ -38,6 +38,18 @@ public:
     // The one listener of the list, or none (nullptr). Listening changes nothing of the list.
     void setListener(KeyListListener* listener) const { this->listener = listener; }
 
+    // The list's order, in three steps, each deciding only where the one before ties:
+    // 1. the base forms: case ignored, a letter with a diacritic as its base letter, ß as ss,
+    //    Æ as AE, Œ as OE; every other character as its lower-case byte;
+    // 2. the lower-case forms byte by byte (Windows1252::compareText);
+    // 3. the bytes themselves.
+    // So plain ASCII names keep the order of their lower-case forms, and only names equal byte
+    // for byte are equal.
+    static int compare(std::string_view a, std::string_view b);
+    // Steps 1 and 2 alone: names that differ only in case are equal. The list is in this order
+    // as well, so such names stand together.
+    static int compareWithoutCase(std::string_view a, std::string_view b);
+
     int count() const { return static_cast<int>(keys.size()); }
     bool empty() const { return keys.empty(); }
     const std::string& at(int index) const { return keys[static_cast<std::size_t>(index)]; }
@@ -50,8 +62,9 @@ public:
     void removeAt(int index);
     void clear();
 
-    // Bulk fill: append unsorted, then sort once (stable, linear in the length of the names);
-    // the listener hears of the fill when the sort is done.
+    // Bulk fill: append unsorted, then sort once (linear in the length of the names, and in
+    // the same order as adding the names one by one); the listener hears of the fill when the
+    // sort is done.
     void appendUnsorted(std::string key) { keys.push_back(std::move(key)); }
     void sort();
 

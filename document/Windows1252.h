@@ -74,11 +74,11 @@ inline constexpr CaseTable caseTable;
 } // namespace detail
 
 // Upper and lower case by the code page's letters; ß and µ have no upper-case form.
-inline char toUpper(char c)
+constexpr char toUpper(char c)
 {
     return detail::caseTable.upper[static_cast<unsigned char>(c)];
 }
-inline char toLower(char c)
+constexpr char toLower(char c)
 {
     return detail::caseTable.lower[static_cast<unsigned char>(c)];
 }

@@ -3,7 +3,6 @@
 #include "KeyList.h"
 #include "KeyListModel.h"
 #include "WidgetText.h"
-#include "Windows1252.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -128,8 +127,9 @@ void TKeyField::textTyped()
     if (row < 0 && !keys.empty()) {
         const auto& items = keys.items();
         const auto place =
-            std::lower_bound(items.begin(), items.end(), key,
-                             [](const auto& a, const auto& b) { return Windows1252::compareText(a, b) < 0; });
+            std::lower_bound(items.begin(), items.end(), key, [](const auto& a, const auto& b) {
+                return KeyList::compareWithoutCase(a, b) < 0;
+            });
         const int near = std::min(static_cast<int>(place - items.begin()), keys.count() - 1);
         list->scrollTo(model->index(near), QAbstractItemView::PositionAtTop);
     }

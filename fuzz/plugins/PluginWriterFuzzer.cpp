@@ -277,7 +277,7 @@ void checkPo(std::string_view file, const std::vector<Entry>& entries, const std
     expectEqual(poString(file, pos), "Project-Id-Version: " + fileName + " 1.0\n", "PO header");
     take(file, pos,
          "\n\"MIME-Version: 1.0\\n\"\n"
-         "\"Content-Type: text/plain; charset=iso_8859_1\\n\"\n"
+         "\"Content-Type: text/plain; charset=CP1252\\n\"\n"
          "\"Content-Transfer-Encoding: 8bit\\n\"\n\n",
          "PO");
     for (const Entry& e : entries) {
@@ -344,14 +344,17 @@ void checkWithPhp(const std::string& path, const std::vector<Entry>& entries)
 }
 
 // gettext refuses an entry whose msgid and msgstr do not both begin with LF or both not,
-// or do not both end with LF or both not, and any string holding EOT, its context
-// separator: rules of the PO format that keys and texts may break.
+// or do not both end with LF or both not, any string holding EOT, its context separator,
+// and any byte that the catalogue's character set, Windows-1252, leaves undefined: rules of
+// the PO format that keys and texts may break.
 bool gettextTakes(const std::vector<Entry>& entries)
 {
+    constexpr std::string_view refused("\x04\x81\x8D\x8F\x90\x9D");
     for (const Entry& e : entries) {
         if (e.key.empty())
             continue;
-        if (e.key.find('\x04') != std::string::npos || e.text.find('\x04') != std::string::npos)
+        if (e.key.find_first_of(refused) != std::string::npos ||
+            e.text.find_first_of(refused) != std::string::npos)
             return false;
         if ((e.key.front() == '\n') != (e.text.front() == '\n') ||
             (e.key.back() == '\n') != (e.text.back() == '\n'))

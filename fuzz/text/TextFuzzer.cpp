@@ -1,8 +1,9 @@
-// The text conversions between Windows-1252 and UTF-8 and the line-break normalisation, on
-// arbitrary bytes: each conversion is checked against its round trip or against a plain
-// reference written here character by character.
+// The text conversions between Windows-1252 and UTF-8, the line-break normalisation and the
+// key-list order, on arbitrary bytes: each is checked against its round trip or against a
+// plain reference written here character by character.
 
 #include "FuzzSupport.h"
+#include "KeyList.h"
 #include "LineBreaks.h"
 #include "Windows1252.h"
 
@@ -155,6 +156,50 @@ void checkCase(std::string_view a, std::string_view b)
     expectTrue(sameText(a, b) == (expected == 0), "sameText disagrees with compareText");
 }
 
+// The base form of a text by the letters it names: groups of letters that count as one.
+std::string referenceBaseForm(std::string_view text)
+{
+    static const std::pair<std::string_view, std::string_view> groups[] = {
+        {"\xC0\xC1\xC2\xC3\xC4\xC5\xE0\xE1\xE2\xE3\xE4\xE5", "a"},
+        {"\xC7\xE7", "c"},
+        {"\xC8\xC9\xCA\xCB\xE8\xE9\xEA\xEB", "e"},
+        {"\xCC\xCD\xCE\xCF\xEC\xED\xEE\xEF", "i"},
+        {"\xD1\xF1", "n"},
+        {"\xD2\xD3\xD4\xD5\xD6\xD8\xF2\xF3\xF4\xF5\xF6\xF8", "o"},
+        {"\xD9\xDA\xDB\xDC\xF9\xFA\xFB\xFC", "u"},
+        {"\xDD\xFD\x9F\xFF", "y"},
+        {"\x8A\x9A", "s"},
+        {"\x8E\x9E", "z"},
+        {"\xDF", "ss"},
+        {"\xC6\xE6", "ae"},
+        {"\x8C\x9C", "oe"},
+    };
+    std::string form;
+    for (const char c : text) {
+        const auto group = std::find_if(std::begin(groups), std::end(groups), [c](const auto& g) {
+            return g.first.find(c) != std::string_view::npos;
+        });
+        form += group != std::end(groups) ? std::string(group->second)
+                                          : Windows1252::lowerCase(std::string(1, c));
+    }
+    return form;
+}
+
+// The key-list order: base forms, then lower-case forms, then the bytes, each byte without sign.
+void checkKeyOrder(std::string_view a, std::string_view b)
+{
+    int expected = sign(referenceBaseForm(a).compare(referenceBaseForm(b)));
+    if (expected == 0)
+        expected = sign(Windows1252::lowerCase(a).compare(Windows1252::lowerCase(b)));
+    const int withoutCase = expected;
+    if (expected == 0)
+        expected = sign(a.compare(b));
+    const std::string what = "(\"" + printable(a) + "\", \"" + printable(b) + "\")";
+    expectTrue(sign(KeyList::compare(a, b)) == expected, "KeyList::compare" + what);
+    expectTrue(sign(KeyList::compare(b, a)) == -expected, "KeyList::compare is not antisymmetric" + what);
+    expectTrue(sign(KeyList::compareWithoutCase(a, b)) == withoutCase, "KeyList::compareWithoutCase" + what);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -166,5 +211,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Two texts for the comparisons: the input split where its first byte says.
     const std::size_t split = size == 0 ? 0 : data[0] % (size + 1);
     checkCase(input.substr(0, split), input.substr(split));
+    checkKeyOrder(input.substr(0, split), input.substr(split));
     return 0;
 }

@@ -40,7 +40,7 @@ void ExportModul_VARNEX::startExport()
     appendPoString(text, fileName);
     text += " 1.0\\n\"\n"
             "\"MIME-Version: 1.0\\n\"\n"
-            "\"Content-Type: text/plain; charset=iso_8859_1\\n\"\n"
+            "\"Content-Type: text/plain; charset=CP1252\\n\"\n"
             "\"Content-Transfer-Encoding: 8bit\\n\"\n"
             "\n";
     forEachEntry([this, &text](const Entry& entry) {

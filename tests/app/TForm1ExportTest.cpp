@@ -137,7 +137,7 @@ TEST_F(ExportTest, DoubleClickWithoutAPackExportsEmptyTablesAndSaveAsKeepsTheExt
     QTest::mouseClick(list, Qt::LeftButton, {}, varnex);
     QTest::mouseDClick(list, Qt::LeftButton, {}, varnex);
     EXPECT_EQ(dialogs.takeShown(), std::vector<std::string>{"save: Varnex-Export"});
-    EXPECT_EQ(TempDir::read(folder.path("empty.po")).size(), 156 + folder.path("empty.po").size());
+    EXPECT_EQ(TempDir::read(folder.path("empty.po")).size(), 152 + folder.path("empty.po").size());
 
     window->newFile->trigger();
     dialogs.fileAnswers.push_back(std::nullopt);

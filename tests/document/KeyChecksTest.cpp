@@ -16,7 +16,7 @@ TEST(KeyChecks, ListOffendingNamesInKeyListOrder)
     } cases[] = {
         {{}, "", ""},
         {{"x", "x", "x", "Key", "key", "key "}, "x, x", ""},
-        {{"\xC4rger", "\xE4rger", "it's", "\"q\"", "a\tb", "del\x7F"}, "", "\"q\", it's, \xC4rger, \xE4rger"},
+        {{"\xC4rger", "\xE4rger", "it's", "\"q\"", "a\tb", "del\x7F"}, "", "\"q\", \xC4rger, \xE4rger, it's"},
     };
     for (const auto& c : cases) {
         KeyList keys;

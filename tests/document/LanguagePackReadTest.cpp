@@ -90,7 +90,7 @@ TEST_F(ReadPack, DuplicateIdsAreListedTwiceAndTheLaterElementWins)
 {
     read(pack(R"(<key id="d" encodeHTML="1"><value>first</value><comment>c1</comment></key>
                  <key id="D" encodeHTML=""><value>second</value><comment></comment></key>)"));
-    EXPECT_EQ(keys(), (std::vector<std::string>{"d", "D"}));
+    EXPECT_EQ(keys(), (std::vector<std::string>{"D", "d"}));
     EXPECT_EQ(doc.ValueList.value("d"), "second");
     EXPECT_EQ(doc.CommentList.value("d"), "");
     EXPECT_EQ(doc.HtmlList.value("d"), "");

@@ -65,8 +65,8 @@ protected:
     TempFolder folder;
 };
 
-// The catalogue says iso_8859_1 but holds Windows-1252; gettext passes the bytes through, so
-// every byte, 0x80 to 0x9F included, comes back as written.
+// msgfmt and msgunfmt keep the catalogue's Windows-1252 bytes as they are, so every byte,
+// 0x80 to 0x9F included, comes back as written.
 TEST_F(Consumer, GettextChecksThePoFileAndReadsEveryTextBackExactly)
 {
     const ExportTables tables = consumerTables();
@@ -84,6 +84,35 @@ TEST_F(Consumer, GettextChecksThePoFileAndReadsEveryTextBackExactly)
         ASSERT_NE(found, read.end()) << hex(key);
         EXPECT_EQ(hex(found->second), hex(text)) << hex(key);
     }
+}
+
+// The header names the character set the texts are in: gettext checks it without a warning,
+// and a conversion to UTF-8, of the catalogue or of the compiled one read back, gives the
+// characters a German text uses and ISO-8859-1 lacks.
+TEST_F(Consumer, GettextReadsTheTextsAsWindows1252)
+{
+    ExportTables tables;
+    tables.add("greeting", "\x84Hallo\x93, 5 \x80, \x96 \x97 \x99");
+    const std::string utf8 =
+        "\xE2\x80\x9EHallo\xE2\x80\x9C, 5 \xE2\x82\xAC, \xE2\x80\x93 \xE2\x80\x94 \xE2\x84\xA2";
+    const std::string po = folder.path("de.po");
+    const std::string mo = folder.path("de.mo");
+    const std::string back = folder.path("back.po");
+    runExport(varnexPlugin(), tables, po);
+
+    const Outcome check =
+        run({"msgfmt", "--check-format", "--check-header", "-o", mo, po}, ErrorOutput::withOutput);
+    ASSERT_EQ(check.status, 0) << check.output;
+    EXPECT_EQ(check.output.find("charset"), std::string::npos) << check.output;
+
+    const Outcome converted = run({"msgconv", "-t", "UTF-8", po});
+    ASSERT_EQ(converted.status, 0);
+    EXPECT_EQ(hex(readPo(converted.output)["greeting"]), hex(utf8));
+
+    ASSERT_EQ(run({"msgunfmt", "-o", back, mo}).status, 0);
+    const Outcome decompiled = run({"msgconv", "-t", "UTF-8", back});
+    ASSERT_EQ(decompiled.status, 0);
+    EXPECT_EQ(hex(readPo(decompiled.output)["greeting"]), hex(utf8));
 }
 
 TEST_F(Consumer, PhpIncludesTheFileAndGetsEveryTextExactly)
