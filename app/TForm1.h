@@ -56,6 +56,9 @@ public:
 
     // Document lifecycle.
     void loadActionExecute();
+    // The pack given on the command line, opened as "Languagepack laden" opens a chosen file;
+    // a failure shows the error box, and the window goes on without a pack.
+    void openAtStart(const std::string& path);
     void newFileExecute();
     void saveActionExecute();
     void saveasActionExecute();
@@ -180,6 +183,7 @@ private:
     void runOn(QAction* action, void (TForm1::*handler)());
 
     // Lifecycle helpers. The saves return whether the document was written.
+    void openPack(const std::string& path);
     bool save();
     bool saveAs();
     bool writePack(const std::string& path);

@@ -56,11 +56,23 @@ void TForm1::loadActionExecute()
         return;
     if (!dialogs.openFile(openDialog))
         return;
+    openPack(openDialog.fileName);
+}
+
+void TForm1::openAtStart(const std::string& path)
+{
+    openDialog.fileName = path;
+    run([this, &path] { openPack(path); });
+}
+
+// The steps of an open once its file is chosen.
+void TForm1::openPack(const std::string& path)
+{
     emptyMemosQuietly();
     {
         // The info block shows what the reading got, also when it stopped half way.
         const AtScopeEnd shown([this] { showInfoBlock(); });
-        pack.open(openDialog.fileName);
+        pack.open(path);
     }
     lpKey->setItemIndex(pack.keys.empty() ? -1 : 0);
     setDocumentActions(true);
