@@ -8,7 +8,10 @@ const char* const rowNames[] = {"Projekt", "Name", "Sprache", "Version", "letzte
 
 } // namespace
 
-InfoBlockModel::InfoBlockModel(Cells& cells, QObject* parent) : QAbstractTableModel(parent), cells(cells) {}
+InfoBlockModel::InfoBlockModel(Cells& infoCells, QObject* parent)
+    : QAbstractTableModel(parent), cells(infoCells)
+{
+}
 
 int InfoBlockModel::rowCount(const QModelIndex& parent) const
 {

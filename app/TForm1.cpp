@@ -16,8 +16,8 @@
 
 #include <exception>
 
-TForm1::TForm1(UserDialogs& dialogs, const QString& programFolder, QWidget* parent)
-    : QMainWindow(parent), dialogs(dialogs), programFolder(programFolder)
+TForm1::TForm1(UserDialogs& userDialogs, const QString& folder, QWidget* parent)
+    : QMainWindow(parent), dialogs(userDialogs), programFolder(folder)
 {
     setObjectName("Form1");
     setWindowTitle("Velmora");

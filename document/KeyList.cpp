@@ -175,8 +175,8 @@ struct SortItem
 class RadixSort
 {
 public:
-    RadixSort(const char* base, const std::string* names, std::vector<SortItem>& items)
-        : base(base), names(names), items(items), scratch(items.size())
+    RadixSort(const char* baseForms, const std::string* sortedNames, std::vector<SortItem>& sortItems)
+        : base(baseForms), names(sortedNames), items(sortItems), scratch(sortItems.size())
     {
     }
 

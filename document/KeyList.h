@@ -36,7 +36,7 @@ public:
     KeyList& operator=(KeyList&& other) noexcept;
 
     // The one listener of the list, or none (nullptr). Listening changes nothing of the list.
-    void setListener(KeyListListener* listener) const { this->listener = listener; }
+    void setListener(KeyListListener* newListener) const { listener = newListener; }
 
     // The list's order, in three steps, each deciding only where the one before ties:
     // 1. the base forms: case ignored, a letter with a diacritic as its base letter, ß as ss,

@@ -3,8 +3,8 @@
 #include "KeyList.h"
 #include "WidgetText.h"
 
-KeyListModel::KeyListModel(const KeyList& keys, QObject* parent)
-    : QAbstractListModel(parent), keys(keys), rows(keys.count())
+KeyListModel::KeyListModel(const KeyList& shown, QObject* parent)
+    : QAbstractListModel(parent), keys(shown), rows(shown.count())
 {
 }
 

@@ -3,8 +3,8 @@
 #include "KeyList.h"
 #include "KeyListModel.h"
 
-SearchResultList::SearchResultList(const KeyList& results, QWidget* parent)
-    : QListView(parent), results(results), lines(new KeyListModel(results, this))
+SearchResultList::SearchResultList(const KeyList& shown, QWidget* parent)
+    : QListView(parent), results(shown), lines(new KeyListModel(shown, this))
 {
     setModel(lines);
     // Equal row heights let the view place 100,000 lines without measuring each one.

@@ -12,8 +12,8 @@
 
 #include <algorithm>
 
-TKeyField::TKeyField(const KeyList& keys, QWidget* parent)
-    : QWidget(parent), keys(keys), model(new KeyListModel(keys, this)), edit(new QLineEdit(this)),
+TKeyField::TKeyField(const KeyList& shown, QWidget* parent)
+    : QWidget(parent), keys(shown), model(new KeyListModel(shown, this)), edit(new QLineEdit(this)),
       list(new QListView(this))
 {
     auto* layout = new QVBoxLayout(this);
