@@ -36,9 +36,10 @@ void setAttribute(pugi::xml_node node, const char* name, const std::string& text
 }
 
 // The text of a `value` or `comment` element: empty without the element or without
-// content; one text (held as the element's value) or one CDATA node is the text; anything
-// else ends the reading. The text is valid until the next call.
-std::string_view elementText(const pugi::xml_node& element, std::string_view key, bool& lost)
+// content; one text (held as the element's value) or one CDATA node is the text, decoded
+// into `decoded`; anything else ends the reading.
+std::string_view elementText(const pugi::xml_node& element, std::string_view key, std::string& decoded,
+                             bool& lost)
 {
     const char* text = element.value();
     const pugi::xml_node first = element.first_child();
@@ -48,19 +49,19 @@ std::string_view elementText(const pugi::xml_node& element, std::string_view key
     if (!singleText)
         throw std::runtime_error("Schlüssel \"" + Windows1252::toUtf8(key) + "\": Das Element \"" +
                                  element.name() + "\" darf nur einen Text enthalten.");
-    return Windows1252::decodeTextView(*text ? text : first.value(), lost);
+    Windows1252::decodeTextInto(*text ? text : first.value(), decoded, lost);
+    return decoded;
 }
 
-// An attribute value by the plain conversion, valid until the next call with the same
-// `slot`; ASCII texts (ids and flags, as a rule) pass as they stand.
-std::string_view plainText(const char* utf8, int slot, bool& lost)
+// An attribute value by the plain conversion; ASCII texts (ids and flags, as a rule) pass as
+// they stand, others are converted into `converted`.
+std::string_view plainText(const char* utf8, std::string& converted, bool& lost)
 {
-    thread_local std::string converted[2];
     std::string_view text(utf8);
     if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
         return text;
-    converted[slot] = Windows1252::fromUtf8(text, lost);
-    return converted[slot];
+    Windows1252::fromUtf8Into(text, converted, lost);
+    return converted;
 }
 
 // The four attributes of a key element, found in one pass over its attributes.
@@ -352,12 +353,13 @@ void LanguagePack::readPack(const std::string& path)
 void LanguagePack::readKeys(pugi::xml_node content)
 {
     reserveFor(content);
+    std::string id, flag, decoded;
     try {
         for (pugi::xml_node node = content.child("key"), next; node; node = next) {
             next = node.next_sibling();
             const KeyAttributes a(node);
             bool lost = false;
-            const std::string_view key = a.id ? plainText(a.id.value(), 0, lost) : std::string_view();
+            const std::string_view key = a.id ? plainText(a.id.value(), id, lost) : std::string_view();
             if (key.empty()) {
                 XmlFile::removeChild(content, node);
                 continue;
@@ -365,17 +367,17 @@ void LanguagePack::readKeys(pugi::xml_node content)
             refuseEqualsSign(key);
             const std::size_t hash = THashedStringList::hashName(key);
             if (a.encodeHTML)
-                HtmlList.setValue(key, hash, plainText(a.encodeHTML.value(), 1, lost));
+                HtmlList.setValue(key, hash, plainText(a.encodeHTML.value(), flag, lost));
             if (a.preserveLinebreaks)
-                BreakList.setValue(key, hash, plainText(a.preserveLinebreaks.value(), 1, lost));
+                BreakList.setValue(key, hash, plainText(a.preserveLinebreaks.value(), flag, lost));
             if (a.unixNewline)
-                UnixList.setValue(key, hash, plainText(a.unixNewline.value(), 1, lost));
+                UnixList.setValue(key, hash, plainText(a.unixNewline.value(), flag, lost));
             // A key element without children keeps its flags but is not listed.
             const KeyChildren children(node);
             if (children.any) {
-                ValueList.setValue(key, hash, elementText(children.value, key, lost));
+                ValueList.setValue(key, hash, elementText(children.value, key, decoded, lost));
                 keys.appendUnsorted(std::string(key));
-                CommentList.setValue(key, hash, elementText(children.comment, key, lost));
+                CommentList.setValue(key, hash, elementText(children.comment, key, decoded, lost));
             }
             // Named as the file spells it: the name in memory may have lost characters itself.
             if (lost)

@@ -17,12 +17,12 @@ int (*syncFile)(int fd) = ::fsync;
 
 namespace {
 
-[[noreturn]] void fail(const std::string& failure, const std::string& reason)
+[[noreturn]] void fail(const FileError& failure, const std::string& reason)
 {
-    throw std::runtime_error(failure + " " + reason);
+    throw failure.because(reason);
 }
 
-[[noreturn]] void fail(const std::string& failure, int error)
+[[noreturn]] void fail(const FileError& failure, int error)
 {
     fail(failure, SystemError::text(error));
 }
@@ -30,7 +30,7 @@ namespace {
 // The file a path names once its links are followed, also when the last link points to a
 // file that does not exist yet: a save through a dangling link creates that file and keeps
 // the link.
-std::filesystem::path followLinks(const std::string& failure, std::filesystem::path path)
+std::filesystem::path followLinks(const FileError& failure, std::filesystem::path path)
 {
     std::error_code ec;
     for (int hops = 0; std::filesystem::is_symlink(path, ec); ++hops) {
@@ -47,7 +47,7 @@ std::filesystem::path followLinks(const std::string& failure, std::filesystem::p
 
 } // namespace
 
-void replace(const std::string& path, std::string_view bytes, const std::string& failure)
+void replace(const std::string& path, std::string_view bytes, const FileError& failure)
 {
     namespace fs = std::filesystem;
     if (path.empty())
@@ -118,6 +118,15 @@ void replace(const std::string& path, std::string_view bytes, const std::string&
         const int error = errno;
         ::unlink(temp.c_str());
         fail(failure, error);
+    }
+}
+
+void replace(const std::string& path, std::string_view bytes, const std::string& failure)
+{
+    try {
+        replace(path, bytes, FileError(path, FileError::Step::save));
+    } catch (const FileError& e) {
+        throw std::runtime_error(failure + " " + e.cause());
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FileError.h"
+
 #include <string>
 #include <string_view>
 
@@ -12,9 +14,11 @@ namespace SafeFile {
 // Replaces `path` with `bytes`. A replaced file keeps its permissions (and, for root, its
 // owner); a link stays a link and the file it points to is replaced, or created when the
 // link points to no file yet. A target that may not be written is refused, also for root.
-// On any failure the temporary file is removed and std::runtime_error is thrown with
-// `failure` followed by a blank and the reason, in German for the common causes
-// (SystemError).
+// On any failure the temporary file is removed and `failure` is thrown with the reason as
+// its cause, in German for the common causes (SystemError).
+void replace(const std::string& path, std::string_view bytes, const FileError& failure);
+// The same for a caller that names the failure in its own words: std::runtime_error with
+// `failure`, a blank and the reason.
 void replace(const std::string& path, std::string_view bytes, const std::string& failure);
 
 namespace testing {

@@ -6,6 +6,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -335,13 +336,13 @@ std::string toUtf8(std::string_view text)
 
 namespace {
 
-// A buffer of at least `size` bytes that keeps its memory between calls; it is grown, never
-// shrunk, so it costs neither an allocation nor a fill once it is large enough.
-char* scratch(std::string& buffer, std::size_t size)
+// Makes `out` `size` bytes long for a writer that fills it and then cuts it to what it wrote.
+// A string that is reused keeps its memory, so only the bytes beyond its last length are
+// filled.
+char* room(std::string& out, std::size_t size)
 {
-    if (buffer.size() < size)
-        buffer.resize(std::max(size, buffer.size() * 2));
-    return buffer.data();
+    out.resize(size);
+    return out.data();
 }
 
 // The plain conversion back, written to `out`; returns the number of bytes written, which
@@ -373,9 +374,14 @@ std::string fromUtf8(std::string_view utf8)
 
 std::string fromUtf8(std::string_view utf8, bool& lost)
 {
-    thread_local std::string buffer;
-    char* out = scratch(buffer, utf8.size());
-    return std::string(out, fromUtf8To(utf8, out, lost));
+    std::string out;
+    fromUtf8Into(utf8, out, lost);
+    return out;
+}
+
+void fromUtf8Into(std::string_view utf8, std::string& out, bool& lost)
+{
+    out.resize(fromUtf8To(utf8, room(out, utf8.size()), lost));
 }
 
 bool representable(std::string_view utf8)
@@ -410,19 +416,17 @@ std::string encodeUtf8In8Bit(std::string_view text)
 
 namespace {
 
-// The two-pass decoding: the whole text converted plainly, then those bytes decoded as
-// UTF-8; a text that is no such UTF-8 keeps its plain form.
-template <bool crLf> std::string_view decodeInTwoPasses(std::string_view utf8, bool& lost)
+// The two-pass decoding into `out`: the whole text converted plainly, then those bytes
+// decoded as UTF-8; a text that is no such UTF-8 keeps its plain form.
+template <bool crLf> void decodeInTwoPasses(std::string_view utf8, std::string& out, bool& lost)
 {
-    thread_local std::string bytesBuffer;
-    thread_local std::string outBuffer;
-    const char* bytesData = scratch(bytesBuffer, utf8.size());
+    std::string bytes(utf8.size(), '\0');
     // Characters the plain conversion replaces are lost whichever form the text turns out in.
     bool plainLost = false;
-    const std::string_view bytes(bytesData, fromUtf8To(utf8, bytesBuffer.data(), plainLost));
+    bytes.resize(fromUtf8To(utf8, bytes.data(), plainLost));
     lost |= plainLost;
-    char* out = scratch(outBuffer, bytes.size() * (crLf ? 2 : 1));
-    char* w = out;
+    char* const start = room(out, bytes.size() * (crLf ? 2 : 1));
+    char* w = start;
     for (std::size_t pos = 0; pos < bytes.size();) {
         const char c = bytes[pos];
         if (static_cast<unsigned char>(c) >= 0x80) {
@@ -430,10 +434,8 @@ template <bool crLf> std::string_view decodeInTwoPasses(std::string_view utf8, b
             if (cp != invalid)
                 lost |= !exactlyRepresentable(cp);
             if (cp == invalid) {
-                if (!crLf)
-                    return bytes;
-                outBuffer = LineBreaks::normalize(bytes, LineBreaks::crLf);
-                return outBuffer;
+                out = crLf ? LineBreaks::normalize(bytes, LineBreaks::crLf) : std::move(bytes);
+                return;
             }
             *w++ = encodeCodePoint(cp);
         } else if (const std::size_t lineBreak = crLf ? LineBreaks::at(bytes, pos) : 0) {
@@ -445,19 +447,16 @@ template <bool crLf> std::string_view decodeInTwoPasses(std::string_view utf8, b
             ++pos;
         }
     }
-    return {out, static_cast<std::size_t>(w - out)};
+    out.resize(static_cast<std::size_t>(w - start));
 }
 
-// UTF-8-in-8-bit decoding in one pass, optionally making every line break CR LF: each
-// character of the element text stands for one byte of the UTF-8 form. Anything unusual
-// goes to the two-pass decoding, which decides exactly. The result lives in a buffer of
-// this thread until the next call: reading a pack decodes two texts per key, and the
-// tables copy them anyway.
-template <bool crLf> std::string_view decodeDoubled(std::string_view utf8, bool& lost)
+// UTF-8-in-8-bit decoding in one pass into `out`, optionally making every line break CR LF:
+// each character of the element text stands for one byte of the UTF-8 form. Anything
+// unusual goes to the two-pass decoding, which decides exactly.
+template <bool crLf> void decodeDoubled(std::string_view utf8, std::string& out, bool& lost)
 {
-    thread_local std::string outBuffer;
-    char* out = scratch(outBuffer, utf8.size() * (crLf ? 2 : 1) + 16);
-    char* w = out;
+    char* const start = room(out, utf8.size() * (crLf ? 2 : 1) + 16);
+    char* w = start;
     // The byte the next character stands for; 0 where it stands for none in the plain way.
     auto nextByte = [&utf8](std::size_t& pos) -> unsigned {
         if (pos >= utf8.size())
@@ -511,42 +510,46 @@ template <bool crLf> std::string_view decodeDoubled(std::string_view utf8, bool&
         if (lead >= 0xC2 && lead < 0xE0) {
             const unsigned b1 = nextByte(pos);
             if ((b1 & 0xC0) != 0x80)
-                return decodeInTwoPasses<crLf>(utf8, lost);
+                return decodeInTwoPasses<crLf>(utf8, out, lost);
             cp = ((lead & 0x1Fu) << 6) | (b1 & 0x3Fu);
         } else if (lead >= 0xE0 && lead < 0xF0) {
             const unsigned b1 = nextByte(pos);
             const unsigned b2 = (b1 & 0xC0) == 0x80 ? nextByte(pos) : 0;
             if ((b2 & 0xC0) != 0x80)
-                return decodeInTwoPasses<crLf>(utf8, lost);
+                return decodeInTwoPasses<crLf>(utf8, out, lost);
             cp = ((lead & 0x0Fu) << 12) | ((b1 & 0x3Fu) << 6) | (b2 & 0x3Fu);
             if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))
-                return decodeInTwoPasses<crLf>(utf8, lost);
+                return decodeInTwoPasses<crLf>(utf8, out, lost);
         } else {
-            return decodeInTwoPasses<crLf>(utf8, lost);
+            return decodeInTwoPasses<crLf>(utf8, out, lost);
         }
         lost |= !exactlyRepresentable(cp);
         *w++ = encodeCodePoint(cp);
     }
-    return {out, static_cast<std::size_t>(w - out)};
+    out.resize(static_cast<std::size_t>(w - start));
 }
 
 } // namespace
 
 std::string decodeUtf8In8Bit(std::string_view utf8)
 {
+    std::string out;
     bool lost = false;
-    return std::string(decodeDoubled<false>(utf8, lost));
+    decodeDoubled<false>(utf8, out, lost);
+    return out;
 }
 
 std::string decodeText(std::string_view utf8)
 {
+    std::string out;
     bool lost = false;
-    return std::string(decodeDoubled<true>(utf8, lost));
+    decodeDoubled<true>(utf8, out, lost);
+    return out;
 }
 
-std::string_view decodeTextView(std::string_view utf8, bool& lost)
+void decodeTextInto(std::string_view utf8, std::string& out, bool& lost)
 {
-    return decodeDoubled<true>(utf8, lost);
+    decodeDoubled<true>(utf8, out, lost);
 }
 
 std::string upperCase(std::string_view text)

@@ -18,6 +18,9 @@ std::string toUtf8(std::string_view text);
 std::string fromUtf8(std::string_view utf8);
 // The same; `lost` becomes true when a character had to be replaced (best fit, "?").
 std::string fromUtf8(std::string_view utf8, bool& lost);
+// The same into `out`, which it replaces: a caller converting text after text keeps one
+// string and its memory. `utf8` must not lie in `out`.
+void fromUtf8Into(std::string_view utf8, std::string& out, bool& lost);
 
 // True when every character of the UTF-8 text exists in Windows-1252 (no best fit needed).
 bool representable(std::string_view utf8);
@@ -38,9 +41,10 @@ std::string decodeUtf8In8Bit(std::string_view utf8);
 // decodeUtf8In8Bit with every line break made CR LF, in one pass: how the reader takes
 // the text of a `value` or `comment`.
 std::string decodeText(std::string_view utf8);
-// The same, without a copy: the text stays valid until this thread's next decoding. `lost`
-// becomes true when a character of the text had no exact Windows-1252 byte and was replaced.
-std::string_view decodeTextView(std::string_view utf8, bool& lost);
+// The same into `out`, which it replaces: the reader decodes text after text into one string
+// and keeps its memory. `lost` becomes true when a character of the text had no exact
+// Windows-1252 byte and was replaced. `utf8` must not lie in `out`.
+void decodeTextInto(std::string_view utf8, std::string& out, bool& lost);
 
 // The UTF-8 bytes that one Windows-1252 byte becomes: by the plain conversion, or (doubled)
 // by the UTF-8-in-8-bit encoding. For writers that convert and escape in one pass.

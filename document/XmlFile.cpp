@@ -1,32 +1,26 @@
 #include "XmlFile.h"
 
+#include "FileError.h"
 #include "SystemError.h"
-#include "Windows1252.h"
 #include "XmlWellFormed.h"
 
 #include <pugixml.hpp>
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <functional>
-#include <stdexcept>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace XmlFile {
 namespace {
 
-[[noreturn]] void fail(const std::string& path, const std::string& what)
-{
-    throw std::runtime_error("Datei \"" + path + "\" " + what);
-}
-
 [[noreturn]] void failToRead(const std::string& path, const std::string& reason)
 {
-    fail(path, "kann nicht gelesen werden. " + reason);
+    throw FileError(path, FileError::Step::read, reason);
 }
 
 // The file's bytes in a buffer from pugixml's allocator, so that the tree can take the
@@ -156,7 +150,7 @@ std::string position(std::string_view text, std::ptrdiff_t offset)
 [[noreturn]] void failInvalid(const std::string& path, const std::string& what, std::string_view text,
                               std::ptrdiff_t offset)
 {
-    fail(path, "ist kein gültiges XML: " + what + position(text, offset));
+    throw FileError(path, FileError::Step::parse, what + position(text, offset));
 }
 
 // The same after the parser has changed its buffer in place: the position is found in the
@@ -198,7 +192,7 @@ FileEncoding load(pugi::xml_document& tree, const std::string& path, const char*
     if (seen)
         *seen = FileSnapshot::of(status, buffer.view());
     if (!detection.problem.empty())
-        fail(path, detection.problem);
+        throw FileError(path, FileError::Step::detectEncoding, detection.problem);
     if (problem)
         failInvalid(path, problem.what, buffer.view().substr(detection.byteOrderMarkLength), problem.offset);
     std::string conversionProblem;
@@ -230,222 +224,6 @@ FileEncoding load(pugi::xml_document& tree, const std::string& path, const char*
 }
 
 namespace {
-
-bool isXmlSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
-
-// Writes a tree as UTF-8 XML text, node by node without recursion (a tree may be deep),
-// checking that the file will hold what it writes.
-class TreeWriter
-{
-public:
-    TreeWriter(FileEncoding encoding, const std::string& failure) : encoding(encoding), failure(failure) {}
-
-    void write(const pugi::xml_document& tree, const pugi::xml_node& replaced,
-               const ChildrenWriter& writeChildren)
-    {
-        pugi::xml_node node = tree.first_child();
-        while (node) {
-            if (start(node, replaced, writeChildren)) {
-                node = node.first_child();
-                continue;
-            }
-            while (!node.next_sibling()) {
-                node = node.parent();
-                if (node.type() == pugi::node_document)
-                    return;
-                endTag(node);
-            }
-            node = node.next_sibling();
-        }
-    }
-
-    std::string out;
-
-private:
-    // Writes an element's start tag, or any other node whole; true when children follow.
-    bool start(const pugi::xml_node& node, const pugi::xml_node& replaced,
-               const ChildrenWriter& writeChildren)
-    {
-        switch (node.type()) {
-        case pugi::node_element:
-            out += '<';
-            markup(node.name(), "in einem Elementnamen");
-            attributes(node);
-            if (node == replaced) {
-                out += '>';
-                const std::size_t start = out.size();
-                writeChildren(out);
-                if (out.size() == start) {
-                    // Nothing in place of the children: an empty element, as any other.
-                    out.back() = '/';
-                    out += '>';
-                    return false;
-                }
-                endTag(node);
-                return false;
-            }
-            if (!*node.value() && !node.first_child()) {
-                out += "/>";
-                return false;
-            }
-            out += '>';
-            // A text held as the element's value comes before its children.
-            text(node.value());
-            if (node.first_child())
-                return true;
-            endTag(node);
-            return false;
-        case pugi::node_pcdata:
-            text(node.value());
-            return false;
-        case pugi::node_cdata:
-            enclosed("<![CDATA[", node.value(), "in einem CDATA-Abschnitt", "]]>");
-            return false;
-        case pugi::node_comment:
-            enclosed("<!--", node.value(), "in einem Kommentar", "-->");
-            return false;
-        case pugi::node_pi:
-        case pugi::node_declaration:
-            out += "<?";
-            markup(node.name(), "in einer Verarbeitungsanweisung");
-            attributes(node);
-            if (*node.value()) {
-                out += ' ';
-                markup(node.value(), "in einer Verarbeitungsanweisung");
-            }
-            out += "?>";
-            return false;
-        case pugi::node_doctype:
-            enclosed("<!DOCTYPE ", node.value(), "in der DOCTYPE-Angabe", ">");
-            return false;
-        default:
-            return false;
-        }
-    }
-
-    void endTag(const pugi::xml_node& node)
-    {
-        out += "</";
-        out += node.name();
-        out += '>';
-    }
-
-    // A node written whole between its opening and closing marks, such as a comment.
-    void enclosed(const char* open, std::string_view value, const char* where, const char* close)
-    {
-        out += open;
-        markup(value, where);
-        out += close;
-    }
-
-    void attributes(const pugi::xml_node& node)
-    {
-        for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
-            out += ' ';
-            markup(a.name(), "in einem Attributnamen");
-            out += "=\"";
-            attributeValue(a.value());
-            out += '"';
-        }
-    }
-
-    // Names, comments and the like: no character reference can stand there, so in an 8-bit
-    // file every character must be one of the encoding's own.
-    void markup(std::string_view utf8, const char* where)
-    {
-        for (std::size_t pos = 0; pos < utf8.size();) {
-            const auto b = static_cast<unsigned char>(utf8[pos]);
-            if (b < 0x80) {
-                controlCharacter(b);
-                ++pos;
-                continue;
-            }
-            const std::size_t start = pos;
-            const char32_t c = XmlEncoding::nextCharacter(utf8, pos);
-            if (!XmlEncoding::holds(encoding, c))
-                refuse("Das Zeichen \"" + std::string(utf8.substr(start, pos - start)) + "\" " + where +
-                       " kann in der Zeichenkodierung " + encoding.name() + " nicht gespeichert werden.");
-        }
-        out += utf8;
-    }
-
-    // A text node. A carriage return is written as a reference, which a parser keeps, and a
-    // whitespace-only text starts with one, so that the parser does not drop it.
-    void text(std::string_view value)
-    {
-        std::size_t pos = 0;
-        if (!value.empty() && std::all_of(value.begin(), value.end(), isXmlSpace)) {
-            out += "&#" + std::to_string(static_cast<int>(value[0])) + ";";
-            pos = 1;
-        }
-        for (; pos < value.size(); ++pos) {
-            const char c = value[pos];
-            switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '\r':
-                out += "&#13;";
-                break;
-            default:
-                controlCharacter(static_cast<unsigned char>(c));
-                out += c;
-            }
-        }
-    }
-
-    void attributeValue(std::string_view value)
-    {
-        for (const char c : value) {
-            switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            case '\t':
-                out += "&#9;";
-                break;
-            case '\n':
-                out += "&#10;";
-                break;
-            case '\r':
-                out += "&#13;";
-                break;
-            default:
-                controlCharacter(static_cast<unsigned char>(c));
-                out += c;
-            }
-        }
-    }
-
-    void controlCharacter(unsigned char c)
-    {
-        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') {
-            constexpr char digits[] = "0123456789ABCDEF";
-            refuse(std::string("Das Steuerzeichen U+00") + digits[c >> 4] + digits[c & 0xF] +
-                   " kann in XML nicht gespeichert werden.");
-        }
-    }
-
-    [[noreturn]] void refuse(const std::string& reason) { throw std::runtime_error(failure + " " + reason); }
-
-    FileEncoding encoding;
-    const std::string& failure;
-};
 
 // Whether the node's subtree is at most three levels deep, as a key element is: pugixml
 // then frees it at once without danger.
@@ -480,21 +258,6 @@ void removeSubtree(pugi::xml_node node)
 
 } // namespace
 
-std::string serialise(const pugi::xml_document& tree, FileEncoding encoding, const std::string& failure,
-                      const pugi::xml_node& replaced, const ChildrenWriter& writeChildren)
-{
-    TreeWriter writer(encoding, failure);
-    writer.write(tree, replaced, writeChildren);
-    if (encoding == FileEncoding{})
-        return std::move(writer.out);
-    return XmlEncoding::fromUtf8(writer.out, encoding);
-}
-
-std::string serialise(const pugi::xml_document& tree, FileEncoding encoding, const std::string& failure)
-{
-    return serialise(tree, encoding, failure, pugi::xml_node(), [](std::string&) {});
-}
-
 void removeChild(const pugi::xml_node& parent, const pugi::xml_node& child)
 {
     if (child.parent() == parent)
@@ -505,64 +268,6 @@ void removeChildren(const pugi::xml_node& parent)
 {
     while (const pugi::xml_node child = parent.first_child())
         removeSubtree(child);
-}
-
-namespace {
-
-// What an ASCII byte needs in XML text and attribute values: nothing, an entity, or (for
-// line breaks and tabs in attribute values) a character reference; "" marks a control
-// character that XML cannot hold.
-struct EscapeTable
-{
-    std::array<const char*, 128> text{};
-    std::array<const char*, 128> attribute{};
-    constexpr EscapeTable()
-    {
-        for (int c = 0; c < 32; ++c)
-            text[c] = attribute[c] = "";
-        text['\t'] = text['\n'] = text['\r'] = nullptr;
-        attribute['\t'] = "&#9;";
-        attribute['\n'] = "&#10;";
-        attribute['\r'] = "&#13;";
-        text['&'] = attribute['&'] = "&amp;";
-        text['<'] = attribute['<'] = "&lt;";
-        text['>'] = "&gt;";
-        attribute['"'] = "&quot;";
-    }
-};
-constexpr EscapeTable escapeTable;
-
-bool appendEscaped(std::string& out, std::string_view text, bool doubled,
-                   const std::array<const char*, 128>& table)
-{
-    std::size_t run = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c < 0x80 && !table[c])
-            continue;
-        out.append(text.data() + run, i - run);
-        run = i + 1;
-        if (c >= 0x80)
-            out += Windows1252::utf8Form(c, doubled);
-        else if (*table[c])
-            out += table[c];
-        else
-            return false;
-    }
-    out.append(text.data() + run, text.size() - run);
-    return true;
-}
-
-} // namespace
-
-bool appendText(std::string& out, std::string_view text, bool doubled)
-{
-    return appendEscaped(out, text, doubled, escapeTable.text);
-}
-
-bool appendAttribute(std::string& out, std::string_view text)
-{
-    return appendEscaped(out, text, false, escapeTable.attribute);
 }
 
 } // namespace XmlFile

@@ -116,12 +116,21 @@ void checkTreeText(std::string_view utf8)
     const std::string text = decodeText(utf8);
     expectEqual(text, referenceNormalize(decoded, LineBreaks::crLf),
                 "decodeText is not decodeUtf8In8Bit with CR LF line breaks");
-    bool lost = false;
-    expectEqual(decodeTextView(utf8, lost), text, "decodeTextView differs from decodeText");
-    // A character is lost where the plain step or the decoding of its bytes needs a stand-in.
-    const bool replaced = !representable(utf8) || (isUtf8(plain, 3) && !representable(plain));
-    expectEqual(lost ? "lost" : "kept", replaced ? "lost" : "kept",
-                "decodeTextView's report of replaced characters for \"" + printable(utf8) + "\"");
+    // Into a string that held a longer and a shorter text before, as the reader reuses one.
+    for (std::string into : {std::string(utf8.size() * 3 + 40, 'x'), std::string("x")}) {
+        bool lost = false;
+        decodeTextInto(utf8, into, lost);
+        expectEqual(into, text, "decodeTextInto differs from decodeText");
+        // A character is lost where the plain step or the decoding of its bytes needs a stand-in.
+        const bool replaced = !representable(utf8) || (isUtf8(plain, 3) && !representable(plain));
+        expectEqual(lost ? "lost" : "kept", replaced ? "lost" : "kept",
+                    "decodeTextInto's report of replaced characters for \"" + printable(utf8) + "\"");
+        bool plainLost = false;
+        fromUtf8Into(utf8, into, plainLost);
+        expectEqual(into, plain, "fromUtf8Into differs from fromUtf8");
+        expectEqual(plainLost ? "lost" : "kept", representable(utf8) ? "kept" : "lost",
+                    "fromUtf8Into's report of replaced characters for \"" + printable(utf8) + "\"");
+    }
 }
 
 void checkLineBreaks(std::string_view text)

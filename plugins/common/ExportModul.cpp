@@ -1,5 +1,6 @@
 #include "ExportModul.h"
 
+#include "FileError.h"
 #include "KeyRecord.h"
 #include "LineBreaks.h"
 #include "SafeFile.h"
@@ -155,5 +156,5 @@ void ExportModul::forEachEntry(const std::function<void(const Entry&)>& write) c
 
 void ExportModul::writeExportFile(std::string_view text) const
 {
-    SafeFile::replace(fileName, text, "Datei \"" + absolutePath(fileName) + "\" kann nicht erstellt werden.");
+    SafeFile::replace(fileName, text, FileError(absolutePath(fileName), FileError::Step::create));
 }

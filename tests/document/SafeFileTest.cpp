@@ -102,13 +102,22 @@ TEST(SafeFile, FailuresGiveTheCauseInGerman)
         {"/dev/null", "Das Ziel ist keine gewöhnliche Datei."},
         {dir.path("loop.xml"), std::strerror(ELOOP)},
     };
-    for (const auto& [path, reason] : cases)
+    for (const auto& [path, reason] : cases) {
         try {
             SafeFile::replace(path, "<r/>", "Datei kann nicht gespeichert werden.");
             ADD_FAILURE() << path;
         } catch (const std::runtime_error& e) {
             EXPECT_EQ(std::string(e.what()), "Datei kann nicht gespeichert werden. " + reason);
         }
+        try {
+            SafeFile::replace(path, "<r/>", FileError("shown.xml", FileError::Step::create));
+            ADD_FAILURE() << path;
+        } catch (const FileError& e) {
+            EXPECT_EQ(e.path(), "shown.xml");
+            EXPECT_EQ(e.step(), FileError::Step::create);
+            EXPECT_EQ(e.cause(), reason);
+        }
+    }
     for (const int error : {ENOSPC, EFBIG, EDQUOT})
         EXPECT_EQ(SystemError::text(error), "Kein Platz mehr auf dem Datenträger.");
     EXPECT_EQ(SystemError::text(EROFS), "Das Dateisystem ist schreibgeschützt.");

@@ -73,6 +73,8 @@ TEST(Windows1252, Utf8In8BitDoublesEveryNonAsciiCharacter)
 TEST(Windows1252, EveryTextComesBackFromItsDoubledForm)
 {
     std::mt19937 random(3);
+    // One string for every round, as the reader decodes text after text into one.
+    std::string decoded;
     for (int round = 0; round < 5000; ++round) {
         std::string text;
         for (int n = static_cast<int>(random() % 80); n > 0; --n) {
@@ -83,6 +85,10 @@ TEST(Windows1252, EveryTextComesBackFromItsDoubledForm)
         }
         ASSERT_EQ(decodeText(encodeUtf8In8Bit(text)), LineBreaks::normalize(text, LineBreaks::crLf)) << text;
         ASSERT_EQ(decodeUtf8In8Bit(encodeUtf8In8Bit(text)), text);
+        bool lost = false;
+        decodeTextInto(encodeUtf8In8Bit(text), decoded, lost);
+        ASSERT_EQ(decoded, LineBreaks::normalize(text, LineBreaks::crLf)) << text;
+        ASSERT_FALSE(lost) << text;
     }
 }
 
@@ -95,6 +101,32 @@ TEST(Windows1252, TextThatIsNotUtf8In8BitKeepsItsPlainForm)
     EXPECT_EQ(decodeUtf8In8Bit(toUtf8("\xF0\x9F\x98\x80")), "\xF0\x9F\x98\x80");
     // Doubled characters that Windows-1252 lacks become question marks.
     EXPECT_EQ(decodeUtf8In8Bit(toUtf8("\xE6\x97\xA5")), "?");
+
+    // The same into a string that held a longer text, with the report of replaced characters.
+    const struct
+    {
+        std::string utf8;
+        std::string text;
+        bool lost;
+    } cases[] = {
+        {"Größe\nneu",
+         "Gr\xF6\xDF"
+         "e\r\nneu",
+         false},
+        {toUtf8("\xE6\x97\xA5\r"), "?\r\n", true},
+        {"日", "?", true},
+    };
+    for (const auto& c : cases) {
+        std::string into(64, 'x');
+        bool lost = false;
+        decodeTextInto(c.utf8, into, lost);
+        EXPECT_EQ(into, c.text) << c.utf8;
+        EXPECT_EQ(lost, c.lost) << c.utf8;
+        lost = false;
+        fromUtf8Into(c.utf8, into, lost);
+        EXPECT_EQ(into, fromUtf8(c.utf8)) << c.utf8;
+        EXPECT_EQ(lost, !representable(c.utf8)) << c.utf8;
+    }
 }
 
 TEST(LineBreaks, EveryKindOfLineBreakBecomesTheOneAskedFor)

@@ -43,4 +43,59 @@ TEST(XmlFile, ACharacterTheEncodingLacksWhereNoReferenceMayStandRefusesTheSave)
     }
 }
 
+// The tree's texts and the pack's own are escaped alike; only in `value` and `comment`, whose
+// reader makes every line break CR LF, does a carriage return stay raw, as packs were
+// always written.
+TEST(XmlFile, TreeTextsAndPackTextsAreEscapedByTheSameRules)
+{
+    const struct
+    {
+        const char* text;
+        const char* inText;
+        const char* inAttribute;
+        const char* inPackText;
+    } cases[] = {
+        {"a&b<c>d\"e'", "a&amp;b&lt;c&gt;d\"e'", "a&amp;b&lt;c>d&quot;e'", "a&amp;b&lt;c&gt;d\"e'"},
+        {"x\ty\nz", "x\ty\nz", "x&#9;y&#10;z", "x\ty\nz"},
+        {"a\r\nb\rc", "a&#13;\nb&#13;c", "a&#13;&#10;b&#13;c", "a\r\nb\rc"},
+        {"plain", "plain", "plain", "plain"},
+    };
+    for (const auto& c : cases) {
+        pugi::xml_document tree;
+        pugi::xml_node r = tree.append_child("r");
+        r.append_attribute("a").set_value(c.text);
+        r.append_child(pugi::node_pcdata).set_value(c.text);
+        EXPECT_EQ(XmlFile::serialise(tree, {}, "failed"),
+                  std::string("<r a=\"") + c.inAttribute + "\">" + c.inText + "</r>")
+            << c.text;
+        std::string attribute, text;
+        EXPECT_TRUE(XmlFile::appendAttribute(attribute, c.text));
+        EXPECT_TRUE(XmlFile::appendText(text, c.text, true));
+        EXPECT_EQ(attribute, c.inAttribute) << c.text;
+        EXPECT_EQ(text, c.inPackText) << c.text;
+    }
+    // Windows-1252 bytes of the pack's texts become UTF-8 on the way: plainly in attributes.
+    std::string attribute, text;
+    EXPECT_TRUE(XmlFile::appendAttribute(attribute, "\xE4<"));
+    EXPECT_TRUE(XmlFile::appendText(text, "\xE4<", true));
+    EXPECT_EQ(attribute, "ä&lt;");
+    EXPECT_EQ(text, "Ã¤&lt;");
+}
+
+TEST(XmlFile, AControlCharacterXmlCannotHoldRefusesTheSave)
+{
+    pugi::xml_document tree;
+    tree.append_child("r").append_attribute("a").set_value("x\x01");
+    try {
+        XmlFile::serialise(tree, {}, FileError("/p/pack.xml", FileError::Step::save));
+        ADD_FAILURE();
+    } catch (const FileError& e) {
+        EXPECT_EQ(e.cause(), "Das Steuerzeichen U+0001 kann in XML nicht gespeichert werden.");
+        EXPECT_EQ(std::string(e.what()), "Datei \"/p/pack.xml\" kann nicht gespeichert werden. " + e.cause());
+    }
+    std::string out;
+    EXPECT_FALSE(XmlFile::appendText(out, "x\x1F", true));
+    EXPECT_FALSE(XmlFile::appendAttribute(out, "\x7"));
+}
+
 } // namespace
