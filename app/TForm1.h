@@ -9,8 +9,10 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <optional>
 #include <string>
 
+struct ExportFileType;
 class InfoBlockModel;
 class QAction;
 class QCheckBox;
@@ -186,6 +188,10 @@ private:
     bool unsavedChangesQuestion();
     bool hasUnsavedChanges() const;
     void setDocumentActions(bool documentOpen);
+
+    // Export helpers. The save dialog for the plug-in's file type: the confirmed path, or
+    // nothing when cancelled.
+    std::optional<std::string> chooseExportTarget(const ExportFileType& type);
 
     // Editing helpers.
     std::string currentKey() const;
