@@ -167,6 +167,17 @@ protected:
 private:
     void createActions();
     void createLayout();
+    // One per area of the window; each makes its widgets and returns the area unplaced.
+    QWidget* createLeftPane();
+    QWidget* createRightPane();
+    QWidget* createCommentArea();
+    QWidget* createTranslationArea();
+    QWidget* createFlagBar();
+    QWidget* createLowerPane();
+    QWidget* createChecksPage();
+    QWidget* createExportPage();
+    QWidget* createInfoPage();
+    QWidget* createSearchPage();
     void createMenu();
     void connectHandlers();
     void connectEditing();
