@@ -9,8 +9,10 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <optional>
 #include <string>
 
+struct ExportFileType;
 class InfoBlockModel;
 class QAction;
 class QCheckBox;
@@ -168,6 +170,17 @@ protected:
 private:
     void createActions();
     void createLayout();
+    // One per area of the window; each makes its widgets and returns the area unplaced.
+    QWidget* createLeftPane();
+    QWidget* createRightPane();
+    QWidget* createCommentArea();
+    QWidget* createTranslationArea();
+    QWidget* createFlagBar();
+    QWidget* createLowerPane();
+    QWidget* createChecksPage();
+    QWidget* createExportPage();
+    QWidget* createInfoPage();
+    QWidget* createSearchPage();
     void createMenu();
     void connectHandlers();
     void connectEditing();
@@ -190,6 +203,10 @@ private:
     bool unsavedChangesQuestion();
     bool hasUnsavedChanges() const;
     void setDocumentActions(bool documentOpen);
+
+    // Export helpers. The save dialog for the plug-in's file type: the confirmed path, or
+    // nothing when cancelled.
+    std::optional<std::string> chooseExportTarget(const ExportFileType& type);
 
     // Editing helpers.
     std::string currentKey() const;

@@ -1,6 +1,7 @@
 #include "TForm1.h"
 
 #include "ExportHost.h"
+#include "ExportRun.h"
 #include "UserDialogs.h"
 #include "WidgetText.h"
 #include "Windows1252.h"
@@ -63,23 +64,24 @@ void TForm1::exportActionExecute()
         return;
     }
     const std::string exportName = WidgetText::toDocument(selected.first()->text());
-    const std::optional<PluginLibrary> plugin =
-        PluginLibrary::tryLoad(pluginPath(programFolder.toStdString(), PluginList.value(exportName)));
-    if (!plugin) {
+    const ExportOutcome outcome =
+        exportThroughPlugin(programFolder.toStdString(), PluginList, exportName, pack,
+                            [this](const ExportFileType& type) { return chooseExportTarget(type); });
+    if (outcome == ExportOutcome::NothingToLoad)
         showInfo("Oops: Fehler beim Laden des Plugins... :(");
-        return;
-    }
-    const ExportFileType type = exportFileType(plugin->functions());
+}
+
+// The grid's info values count for the proposed name, so they are taken over first.
+std::optional<std::string> TForm1::chooseExportTarget(const ExportFileType& type)
+{
     SaveDialog1.title = Windows1252::toUtf8(type.title);
     SaveDialog1.defaultExt = Windows1252::toUtf8(type.extension);
     SaveDialog1.filter = Windows1252::toUtf8(type.filter);
     pack.infoBlockToValues();
-    SaveDialog1.fileName = Windows1252::toUtf8(pack.packProject + "_" + pack.packName + "_" + pack.packLang +
-                                               "." + type.extension);
+    SaveDialog1.fileName = Windows1252::toUtf8(pack.proposedFileName(type.extension));
     if (!dialogs.saveFile(SaveDialog1))
-        return;
-    runExport(plugin->functions(), pack.ValueList, pack.HtmlList, pack.BreakList, pack.UnixList,
-              SaveDialog1.fileName);
+        return std::nullopt;
+    return SaveDialog1.fileName;
 }
 
 void TForm1::exportModulesDblClick()

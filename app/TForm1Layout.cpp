@@ -62,6 +62,15 @@ QPushButton* actionButton(QWidget* parent, QAction* action, int width, int heigh
     return button;
 }
 
+// The two splitters between the panes: 2 pixels wide, and no pane can be squeezed away.
+QSplitter* paneSplitter(Qt::Orientation orientation, const char* name)
+{
+    auto* splitter = named(new QSplitter(orientation), name);
+    splitter->setHandleWidth(2);
+    splitter->setChildrenCollapsible(false);
+    return splitter;
+}
+
 } // namespace
 
 void TForm1::createLayout()
@@ -69,8 +78,24 @@ void TForm1::createLayout()
     auto* central = new QWidget(this);
     setCentralWidget(central);
     auto* outer = column(central, 2, 2);
+    QWidget* leftPane = createLeftPane();
+    QWidget* rightPane = createRightPane();
+    auto* panes = paneSplitter(Qt::Horizontal, "mainSplitter");
+    panes->addWidget(leftPane);
+    panes->addWidget(rightPane);
+    panes->setStretchFactor(1, 1);
+    panes->setSizes({190, 477});
+    outer->addWidget(panes, 1);
+    outer->addWidget(createLowerPane());
+    pageControl->addTab(createChecksPage(), "Checks");
+    pageControl->addTab(createExportPage(), "Export");
+    pageControl->addTab(createInfoPage(), "Languagepack");
+    pageControl->addTab(createSearchPage(), "Suchen");
+}
 
-    // Left pane: "Schlüssel", the key field, and the bar with "+", "-", "o" and word wrap.
+// "Schlüssel", the key field, and the bar with "+", "-", "o" and word wrap.
+QWidget* TForm1::createLeftPane()
+{
     auto* leftPane = named(new QWidget, "leftPane");
     auto* left = column(leftPane, 0, 2);
     left->addWidget(named(new QLabel("Schlüssel"), "keyLabel"));
@@ -87,8 +112,25 @@ void TForm1::createLayout()
     bindToAction(checkWW, toggleWW);
     keyButtons->addWidget(checkWW);
     left->addWidget(keyBar);
+    return leftPane;
+}
 
-    // Right pane: comment area over the translation area.
+// The comment area over the translation area.
+QWidget* TForm1::createRightPane()
+{
+    QWidget* commentArea = createCommentArea();
+    QWidget* translationArea = createTranslationArea();
+    auto* rightPane = paneSplitter(Qt::Vertical, "rightPane");
+    rightPane->addWidget(commentArea);
+    rightPane->addWidget(translationArea);
+    rightPane->setStretchFactor(1, 1);
+    rightPane->setSizes({104, 400});
+    rightPane->setMinimumWidth(450);
+    return rightPane;
+}
+
+QWidget* TForm1::createCommentArea()
+{
     auto* commentArea = named(new QWidget, "commentArea");
     auto* comment = column(commentArea, 0, 2);
     comment->addWidget(named(new QLabel("Kommentar"), "commentLabel"));
@@ -96,7 +138,11 @@ void TForm1::createLayout()
     lpComment->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     lpComment->setTabChangesFocus(true);
     comment->addWidget(lpComment, 1);
+    return commentArea;
+}
 
+QWidget* TForm1::createTranslationArea()
+{
     auto* translationArea = named(new QWidget, "translationArea");
     auto* translation = column(translationArea, 0, 2);
     translation->addWidget(named(new QLabel("Übersetzung"), "valueLabel"));
@@ -107,7 +153,13 @@ void TForm1::createLayout()
     lpValue->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     lpValue->setTabChangesFocus(true);
     translation->addWidget(lpValue, 1);
+    translation->addWidget(createFlagBar());
+    return translationArea;
+}
 
+// The three flag boxes on the left, "Verwerfen" and "Übernehmen" at the bottom right.
+QWidget* TForm1::createFlagBar()
+{
     auto* flagBar = named(new QWidget, "flagBar");
     flagBar->setFixedHeight(72);
     auto* flagRow = row(flagBar, 0, 4);
@@ -136,27 +188,13 @@ void TForm1::createLayout()
         actionButton(flagBar, submitAction, 115, 25, "Änderungen für dieses Schlüsselwort übernehmen"));
     editButtons->addLayout(buttonRow);
     flagRow->addLayout(editButtons);
-    translation->addWidget(flagBar);
+    return flagBar;
+}
 
-    auto* rightPane = named(new QSplitter(Qt::Vertical), "rightPane");
-    rightPane->setHandleWidth(2);
-    rightPane->setChildrenCollapsible(false);
-    rightPane->addWidget(commentArea);
-    rightPane->addWidget(translationArea);
-    rightPane->setStretchFactor(1, 1);
-    rightPane->setSizes({104, 400});
-    rightPane->setMinimumWidth(450);
-
-    auto* panes = named(new QSplitter(Qt::Horizontal), "mainSplitter");
-    panes->setHandleWidth(2);
-    panes->setChildrenCollapsible(false);
-    panes->addWidget(leftPane);
-    panes->addWidget(rightPane);
-    panes->setStretchFactor(1, 1);
-    panes->setSizes({190, 477});
-    outer->addWidget(panes, 1);
-
-    // Lower pane: the status line over the page control.
+// The status line over the page control; the pages join the control once the pane is in
+// the window.
+QWidget* TForm1::createLowerPane()
+{
     auto* lowerPane = named(new QWidget, "lowerPane");
     lowerPane->setFixedHeight(142);
     auto* lower = column(lowerPane, 0, 0);
@@ -169,15 +207,21 @@ void TForm1::createLayout()
     pageControl = named(new QTabWidget, "pageControl");
     pageControl->setTabPosition(QTabWidget::South);
     lower->addWidget(pageControl, 1);
-    outer->addWidget(lowerPane);
+    return lowerPane;
+}
 
+QWidget* TForm1::createChecksPage()
+{
     TabSheet1 = named(new QWidget, "TabSheet1");
     auto* checks = row(TabSheet1, 6, 6);
     checks->addWidget(actionButton(TabSheet1, doppelCheck, 100, 25), 0, Qt::AlignTop);
     checks->addWidget(actionButton(TabSheet1, syntaxCheck, 100, 25), 0, Qt::AlignTop);
     checks->addStretch(1);
-    pageControl->addTab(TabSheet1, "Checks");
+    return TabSheet1;
+}
 
+QWidget* TForm1::createExportPage()
+{
     TabSheet3 = named(new QWidget, "TabSheet3");
     auto* exports = row(TabSheet3, 4, 6);
     exportModules = named(new QListWidget, "exportModules", "Vorhandene Export-Plugins");
@@ -185,8 +229,11 @@ void TForm1::createLayout()
     Button6 = actionButton(TabSheet3, exportAction, 100, 25);
     Button6->setObjectName("Button6");
     exports->addWidget(Button6, 0, Qt::AlignTop);
-    pageControl->addTab(TabSheet3, "Export");
+    return TabSheet3;
+}
 
+QWidget* TForm1::createInfoPage()
+{
     TabSheet2 = named(new QWidget, "TabSheet2");
     auto* info = column(TabSheet2, 0);
     infoBlockModel = new InfoBlockModel(pack.infoBlock, this);
@@ -206,8 +253,11 @@ void TForm1::createLayout()
     lpInfoblock->setSelectionMode(QAbstractItemView::SingleSelection);
     lpInfoblock->setEditTriggers(QAbstractItemView::AllEditTriggers);
     info->addWidget(lpInfoblock);
-    pageControl->addTab(TabSheet2, "Languagepack");
+    return TabSheet2;
+}
 
+QWidget* TForm1::createSearchPage()
+{
     TabSheet4 = named(new QWidget, "TabSheet4");
     auto* search = row(TabSheet4, 4, 6);
     auto* searchControls = new QVBoxLayout;
@@ -226,7 +276,7 @@ void TForm1::createLayout()
     // The results come sorted from the search; the list shows them as they are.
     ergenbisse = named(new SearchResultList(searchResults), "ergenbisse", "Suchergebnisse");
     search->addWidget(ergenbisse, 1);
-    pageControl->addTab(TabSheet4, "Suchen");
+    return TabSheet4;
 }
 
 void TForm1::createMenu()

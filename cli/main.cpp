@@ -1,5 +1,6 @@
 // korvel-cli: the language-pack document, its checks and its export without a window.
 #include "ExportHost.h"
+#include "ExportRun.h"
 #include "KeyChecks.h"
 #include "LanguagePack.h"
 #include "Windows1252.h"
@@ -121,12 +122,12 @@ int exportPack(const std::string& file, const std::string& pluginName, const std
     LanguagePack pack;
     pack.readPack(file);
     warnOfReplacedCharacters(pack, file);
-    const std::optional<PluginLibrary> plugin =
-        PluginLibrary::tryLoad(pluginPath(folder, PluginList.value(exportName)));
-    if (!plugin)
+    const ExportOutcome outcome =
+        exportThroughPlugin(folder, PluginList, exportName, pack, [&](const ExportFileType&) {
+            return std::filesystem::absolute(output).lexically_normal().string();
+        });
+    if (outcome == ExportOutcome::NothingToLoad)
         throw std::runtime_error("Oops: Fehler beim Laden des Plugins... :(");
-    const std::string target = std::filesystem::absolute(output).lexically_normal().string();
-    runExport(plugin->functions(), pack.ValueList, pack.HtmlList, pack.BreakList, pack.UnixList, target);
     return 0;
 }
 

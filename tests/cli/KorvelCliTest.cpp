@@ -158,6 +158,36 @@ TEST(KorvelCli, ExportExitsTwoForAnUnknownNameAndOneWithThePluginsMessage)
         << failed.out;
 }
 
+// A copy of korvel-cli beside the core library and a Plugins folder of test plug-ins: the
+// export run the window makes, its outcomes in the command line's words.
+TEST(KorvelCli, ExportRunsThePluginAsTheWindowDoesAndReportsItsOutcome)
+{
+    TempDir dir;
+    std::filesystem::copy_file(cli, dir.path("korvel-cli"));
+    const std::filesystem::path core = KORVEL_CORE_LIBRARY;
+    std::filesystem::create_symlink(core, dir.path(core.filename().string()));
+    std::filesystem::create_directory(dir.path("Plugins"));
+    for (const char* plugin : {"Recorder.so", "Thrower.so", "Equals.so"})
+        std::filesystem::create_symlink(std::string(KORVEL_TEST_PROGRAM_DIR) + "/Plugins/" + plugin,
+                                        dir.path("Plugins/") + plugin);
+    const std::string out = dir.path("out.rec");
+    const std::tuple<std::string, int, std::string, std::string> cases[] = {
+        {"recorder", 0, "", "Recorder 8\n"},
+        // Listed, but the plug-in list's entry is named "Key": the name finds no file.
+        {"Key=Value", 1, "korvel-cli: Oops: Fehler beim Laden des Plugins... :(\n", ""},
+        {"thrower", 1, "korvel-cli: Thrower: Export fehlgeschlagen\n", ""},
+    };
+    for (const auto& [plugin, exitCode, message, written] : cases) {
+        std::filesystem::remove(out);
+        const ProcessResult r = runCommand(shellQuote(dir.path("korvel-cli")) + " export " +
+                                           shellQuote(examples + "/shop_frontend_de.xml") + " --plugin " +
+                                           shellQuote(plugin) + " --output " + shellQuote(out) + " 2>&1");
+        EXPECT_EQ(r.exitCode, exitCode) << plugin;
+        EXPECT_EQ(r.out, message) << plugin;
+        EXPECT_EQ(TempDir::read(out), written) << plugin;
+    }
+}
+
 // Through a link elsewhere, or installed and started through the link in bin/: the plug-ins
 // beside the real file, never those in the current directory.
 TEST(KorvelCli, StartedThroughALinkItFindsThePluginsBesideTheRealFile)
