@@ -196,6 +196,14 @@ int LanguagePack::addKey(std::string_view name)
     return row;
 }
 
+void LanguagePack::addKeys(std::vector<std::string> names)
+{
+    for (std::string& name : names)
+        keys.appendUnsorted(std::move(name));
+    keys.sort();
+    markChanged();
+}
+
 int LanguagePack::renameKey(int row, std::string_view key, std::string_view name, const std::string& text)
 {
     KeyRecord moved = record(key);
