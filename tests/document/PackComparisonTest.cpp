@@ -51,23 +51,6 @@ TEST(PackComparison, FindsEachKindInKeyListOrderMatchingNamesWithoutCase)
     EXPECT_FALSE(c.passed());
 }
 
-TEST(PackComparison, OnlyMissingUntranslatedAndPlaceholdersFail)
-{
-    const std::tuple<std::vector<Key>, std::vector<Key>, bool> cases[] = {
-        {{}, {}, true},
-        {{{"a", {"x", "", "1", "", ""}}}, {{"A", {"y", "", "0", "", ""}}, {"alt", {}}}, true},
-        {{{"a", {"x", "", "", "", ""}}}, {}, false},
-        {{{"a", {"x", "", "", "", ""}}}, {{"a", {}}}, false},
-        {{{"a", {"%s", "", "", "", ""}}}, {{"a", {"%d", "", "", "", ""}}}, false},
-    };
-    for (const auto& [referenceKeys, packKeys, passed] : cases) {
-        LanguagePack reference, pack;
-        fill(reference, referenceKeys);
-        fill(pack, packKeys);
-        EXPECT_EQ(comparePacks(reference, pack).passed(), passed);
-    }
-}
-
 // Names that differ only in case share their table entries: one key, named once.
 TEST(PackComparison, ANameListedTwiceCountsOnce)
 {
