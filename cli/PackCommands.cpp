@@ -117,7 +117,8 @@ std::string readInput(const std::string& file, const std::string& source)
     return text;
 }
 
-// Line and column of a byte, both counted from 1, as an editor shows them.
+// Line and column of a byte, both counted from 1, as an editor shows them: where the parser
+// stopped, at the end of the token it could not take.
 std::string lineAndColumn(const std::string& text, std::size_t byte)
 {
     const std::size_t at = std::min(byte > 0 ? byte - 1 : 0, text.size());
@@ -318,10 +319,13 @@ void printStats(const std::string& packFile, bool json)
         unixLines += isFlagOn(record.unixFlag);
     }
     const long keys = pack.keys.count();
-    const std::pair<const char*, long> counts[] = {
-        {"keys", keys},           {"translated", translated}, {"empty", keys - translated},
-        {"commented", commented}, {"encodeHTML", html},       {"preserveLinebreaks", breaks},
-        {"unixNewline", unixLines}};
+    const std::pair<const char*, long> counts[] = {{"keys", keys},
+                                                   {"translated", translated},
+                                                   {"empty", keys - translated},
+                                                   {"commented", commented},
+                                                   {"encodeHTML", html},
+                                                   {"preserveLinebreaks", breaks},
+                                                   {"unixNewline", unixLines}};
     Json object = Json::object();
     std::string text;
     for (const auto& [name, count] : counts) {
