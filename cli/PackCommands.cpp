@@ -237,10 +237,7 @@ void syncPack(const std::string& referenceFile, const std::string& packFile, con
         record.text.clear();
         pack.setRecord(key, record);
     }
-    // Every entry of the name goes, whatever its letter case.
-    for (const std::string& key : dropped)
-        for (int row; (row = pack.keys.indexOf(key)) >= 0;)
-            pack.removeKey(row, key);
+    pack.removeKeys(dropped);
     writePack(pack, outputFile.empty() ? packFile : outputFile);
     std::string out;
     for (const std::string& key : c.missing)

@@ -26,17 +26,10 @@ double seconds(const std::function<void()>& work)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// The median of `runs` runs, each after `prepare`, which is not timed.
-double median(
-    const std::function<void()>& work, const std::function<void()>& prepare = [] {})
+double median(std::vector<double> values)
 {
-    std::vector<double> times;
-    for (int run = 0; run < runs; ++run) {
-        prepare();
-        times.push_back(seconds(work));
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
 }
 
 void shell(const std::string& command)
@@ -100,22 +93,32 @@ int main(int argc, char** argv)
     writePacks(de, en);
 
     const std::string self = std::filesystem::canonical("/proc/self/exe").string();
-    const double readBoth = median([&] { shell(self + " --read " + de + " " + en); });
-    const double diff = median([&] { shell(cli + " diff " + de + " " + en + " >/dev/null || true"); });
-    const double sync = median(
-        [&] { shell(cli + " sync --drop-obsolete " + de + " " + work + " >/dev/null"); },
-        [&] { std::filesystem::copy_file(en, work, std::filesystem::copy_options::overwrite_existing); });
-    const double dump = median([&] { shell(cli + " dump " + de + " >" + json); });
-    const double import = median([&] { shell(cli + " import " + json + " " + work); });
+    // One round runs every command once, so that other work on the machine weighs on all of them
+    // alike; the ratios are taken per round, then their medians.
+    std::vector<double> readBoth, diff, sync, dump, import, diffRatio, syncRatio, importRatio;
+    for (int round = 0; round < runs; ++round) {
+        readBoth.push_back(seconds([&] { shell(self + " --read " + de + " " + en); }));
+        diff.push_back(seconds([&] { shell(cli + " diff " + de + " " + en + " >/dev/null || true"); }));
+        std::filesystem::copy_file(en, work, std::filesystem::copy_options::overwrite_existing);
+        sync.push_back(
+            seconds([&] { shell(cli + " sync --drop-obsolete " + de + " " + work + " >/dev/null"); }));
+        dump.push_back(seconds([&] { shell(cli + " dump " + de + " >" + json); }));
+        import.push_back(seconds([&] { shell(cli + " import " + json + " " + work);
+    }));
+    diffRatio.push_back(diff.back() / readBoth.back());
+    syncRatio.push_back(sync.back() / readBoth.back());
+    importRatio.push_back(import.back() / dump.back());
+}
 
-    std::printf("korvel-cli at %d keys (medians of %d runs):\n", keyCount, runs);
-    std::printf("%-46s %8.1f ms\n", "read both packs (LanguagePack::open, a process)", readBoth * 1e3);
-    std::printf("%-46s %8.1f ms  %.2fx the reading\n", "diff (1,000 missing, untranslated, obsolete)",
-                diff * 1e3, diff / readBoth);
-    std::printf("%-46s %8.1f ms  %.2fx the reading\n", "sync --drop-obsolete (1,000 added, 1,000 dropped)",
-                sync * 1e3, sync / readBoth);
-    std::printf("%-46s %8.1f ms\n", "dump of the reference", dump * 1e3);
-    std::printf("%-46s %8.1f ms  %.2fx the dump\n", "import of that dump", import * 1e3, import / dump);
-    if (argc == 1)
-        std::filesystem::remove_all(dir);
+std::printf("korvel-cli at %d keys (medians of %d rounds):\n", keyCount, runs);
+std::printf("%-52s %8.1f ms\n", "read both packs (LanguagePack::open, a process)", median(readBoth) * 1e3);
+std::printf("%-52s %8.1f ms  %.2fx the reading\n", "diff (1,000 missing, untranslated, obsolete)",
+            median(diff) * 1e3, median(diffRatio));
+std::printf("%-52s %8.1f ms  %.2fx the reading\n", "sync --drop-obsolete (1,000 added, 1,000 dropped)",
+            median(sync) * 1e3, median(syncRatio));
+std::printf("%-52s %8.1f ms\n", "dump of the reference", median(dump) * 1e3);
+std::printf("%-52s %8.1f ms  %.2fx the dump\n", "import of that dump", median(import) * 1e3,
+            median(importRatio));
+if (argc == 1)
+    std::filesystem::remove_all(dir);
 }
