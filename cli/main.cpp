@@ -3,6 +3,8 @@
 #include "ExportRun.h"
 #include "KeyChecks.h"
 #include "LanguagePack.h"
+#include "PackCommands.h"
+#include "PackFiles.h"
 #include "Windows1252.h"
 
 #include <CLI/CLI.hpp>
@@ -15,21 +17,6 @@
 namespace {
 
 using Json = nlohmann::ordered_json;
-
-// Writes a read pack. On the command line only a failure is worth a line, and it names the
-// file; a read pack has a tree with a root, so the window's two "Ooops" cases can only mean
-// the same in other words.
-void writePack(LanguagePack& pack, const std::string& file)
-{
-    switch (pack.write(file)) {
-    case WriteOutcome::Written:
-        return;
-    case WriteOutcome::NoTree:
-        throw std::runtime_error("Datei \"" + file + "\": Ooops...\nKein Languagepack geladen");
-    case WriteOutcome::NoRoot:
-        throw std::runtime_error("Datei \"" + file + "\": Ooops...\nSpeichern fehlgeschlagen...");
-    }
-}
 
 Json packAsJson(const LanguagePack& pack)
 {
@@ -56,22 +43,6 @@ Json packAsJson(const LanguagePack& pack)
     out["info"] = std::move(info);
     out["keys"] = std::move(keys);
     return out;
-}
-
-// A pack whose reading replaced characters: what it holds is not what the file holds.
-void warnOfReplacedCharacters(const LanguagePack& pack, const std::string& file)
-{
-    if (pack.charactersReplaced())
-        std::cerr << "korvel-cli: Warnung: Datei \"" << file << "\": " << pack.replacedCharactersNote()
-                  << '\n';
-}
-
-// Writing such a pack would put the replaced texts in place of the originals.
-void refuseReplacedCharacters(const LanguagePack& pack, const std::string& file)
-{
-    if (pack.charactersReplaced())
-        throw std::runtime_error("Datei \"" + file + "\": " + pack.replacedCharactersNote() +
-                                 " Der Languagepack wird nicht geschrieben, sonst gingen sie verloren.");
 }
 
 void dumpPack(const std::string& file)
@@ -131,18 +102,23 @@ int exportPack(const std::string& file, const std::string& pluginName, const std
     return 0;
 }
 
-// Both checks of the key names, reported in the window's words, one line each; true when
-// both pass.
-bool checkPack(const std::string& file)
+// Both checks of the key names, reported in the window's words, one line each, and with a
+// reference pack the placeholder check; true when all pass. The reference is read before
+// anything is printed, so that a failure prints only its line.
+bool checkPack(const std::string& file, const std::string& against)
 {
     LanguagePack pack;
     pack.readPack(file);
+    LanguagePack reference;
+    if (!against.empty())
+        reference.open(against);
     std::string list;
     const bool unique = findDuplicateKeys(pack.keys, list);
     std::cout << doppelCheckReport(unique, list) << '\n';
     const bool valid = findInvalidKeys(pack.keys, list);
     std::cout << syntaxCheckReport(valid, list) << '\n';
-    return unique && valid;
+    const bool placeholders = against.empty() || placeholderCheck(reference, pack);
+    return unique && valid && placeholders;
 }
 
 } // namespace
@@ -151,6 +127,8 @@ int main(int argc, char** argv)
 {
     CLI::App app{"korvel-cli: reads and writes Korvel language packs without a window"};
     app.require_subcommand(1);
+    app.footer("Exit codes: 0 done or passed; 1 a check or diff found something, or a failure (one German "
+               "line on stderr); 2 wrong usage.");
     app.set_version_flag("--version", "korvel-cli " KORVEL_VERSION);
 
     std::string dumpFile;
@@ -173,10 +151,53 @@ int main(int argc, char** argv)
 
     CLI::App* plugins = app.add_subcommand("plugins", "List the plug-ins beside the program: name and file");
 
-    std::string checkFile;
+    std::string checkFile, checkAgainst;
     CLI::App* check = app.add_subcommand(
-        "check", "Run the duplicate check and the syntax check on the key names; exit 1 when either fails");
+        "check", "Run the duplicate check and the syntax check on the key names, with --against also the "
+                 "placeholder check");
+    check->footer(
+        "Exit codes: 0 every check passed; 1 a check failed or a file cannot be read; 2 wrong usage.");
     check->add_option("FILE", checkFile, "The language pack")->required();
+    check->add_option("--against", checkAgainst,
+                      "A reference pack: the texts of keys both have must hold the same placeholders");
+
+    std::string diffReference, diffPack;
+    bool diffJson = false;
+    CLI::App* diff = app.add_subcommand(
+        "diff",
+        "Compare PACK with REFERENCE: missing, untranslated, obsolete keys, other flags, placeholders");
+    diff->footer("Exit codes: 0 nothing missing, untranslated or with other placeholders (obsolete keys and "
+                 "other flags do not fail); 1 otherwise, or a file cannot be read; 2 wrong usage.");
+    diff->add_option("REFERENCE", diffReference, "The reference pack")->required();
+    diff->add_option("PACK", diffPack, "The translation")->required();
+    diff->add_flag("--json", diffJson, "Print one JSON object instead of lines");
+
+    std::string syncReference, syncPackFile, syncOutput;
+    bool syncDrop = false;
+    CLI::App* sync = app.add_subcommand(
+        "sync", "Add the keys of REFERENCE that PACK lacks, with an empty text, and write PACK");
+    sync->footer(
+        "Added keys get REFERENCE's comment and flags; everything PACK has stays. Nothing is written "
+        "when nothing changes.\nExit codes: 0 done; 1 a file cannot be read or written; 2 wrong usage.");
+    sync->add_option("REFERENCE", syncReference, "The reference pack")->required();
+    sync->add_option("PACK", syncPackFile, "The translation, written in place")->required();
+    sync->add_option("--output", syncOutput, "Write the result here instead of PACK");
+    sync->add_flag("--drop-obsolete", syncDrop, "Remove the keys of PACK that REFERENCE lacks");
+
+    std::string importJson, importOutput;
+    CLI::App* import = app.add_subcommand("import", "Write the pack that dump printed as JSON");
+    import->footer(
+        "Exit codes: 0 written; 1 bad input or a failed write, and nothing written; 2 wrong usage.");
+    import->add_option("JSON", importJson, "The JSON file, - for standard input")->required();
+    import->add_option("OUTPUT", importOutput, "The language pack to write")->required();
+
+    std::string statsFile;
+    bool statsJson = false;
+    CLI::App* stats =
+        app.add_subcommand("stats", "Count the keys, texts, empty texts, comments and flags on");
+    stats->footer("Exit codes: 0 counted; 1 the file cannot be read; 2 wrong usage.");
+    stats->add_option("PACK", statsFile, "The language pack")->required();
+    stats->add_flag("--json", statsJson, "Print one JSON object instead of lines");
 
     try {
         app.parse(argc, argv);
@@ -198,8 +219,16 @@ int main(int argc, char** argv)
             return exportPack(exportFile, exportPlugin, exportOutput);
         else if (*plugins)
             listPlugins();
-        else if (*check && !checkPack(checkFile))
+        else if (*check && !checkPack(checkFile, checkAgainst))
             return 1;
+        else if (*diff)
+            return diffPacks(diffReference, diffPack, diffJson);
+        else if (*sync)
+            syncPack(syncReference, syncPackFile, syncOutput, syncDrop);
+        else if (*import)
+            importPack(importJson, importOutput);
+        else if (*stats)
+            printStats(statsFile, statsJson);
     } catch (const std::exception& e) {
         std::cerr << "korvel-cli: " << e.what() << '\n';
         return 1;

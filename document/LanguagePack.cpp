@@ -11,6 +11,7 @@
 #include <charconv>
 #include <cstring>
 #include <stdexcept>
+#include <unordered_set>
 
 namespace {
 
@@ -197,6 +198,14 @@ int LanguagePack::addKey(std::string_view name)
     return row;
 }
 
+void LanguagePack::addKeys(std::vector<std::string> names)
+{
+    for (std::string& name : names)
+        keys.appendUnsorted(std::move(name));
+    keys.sort();
+    markChanged();
+}
+
 int LanguagePack::renameKey(int row, std::string_view key, std::string_view name, const std::string& text)
 {
     KeyRecord moved = record(key);
@@ -220,6 +229,28 @@ int LanguagePack::removeKey(int row, std::string_view key)
     }
     markChanged();
     return next < keys.count() ? next : -1;
+}
+
+void LanguagePack::removeKeys(const std::vector<std::string>& names)
+{
+    if (names.empty())
+        return;
+    std::unordered_set<std::string> gone;
+    for (const std::string& name : names) {
+        gone.insert(Windows1252::upperCase(name));
+        setRecord(name, {});
+    }
+    // What stays is in order already.
+    KeyList kept;
+    std::string upper;
+    for (const std::string& key : keys.items()) {
+        upper.resize(key.size());
+        std::transform(key.begin(), key.end(), upper.begin(), Windows1252::toUpper);
+        if (!gone.contains(upper))
+            kept.appendUnsorted(key);
+    }
+    keys = std::move(kept);
+    markChanged();
 }
 
 std::string LanguagePack::proposedFileName(std::string_view extension) const

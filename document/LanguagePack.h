@@ -107,12 +107,20 @@ public:
     void takeOver(std::string_view key, const KeyRecord& record);
     // A key added to the key list at its sorted place, no table entry yet; returns its row.
     int addKey(std::string_view name);
+    // Keys added in one go: the same key list as adding them one by one, in time linear in
+    // the list's length rather than one insertion each. No table entries; marks the document
+    // changed.
+    void addKeys(std::vector<std::string> names);
     // The key at `row` (-1: none is selected) named `key` becomes `name`: its comment and flags
     // move along, its text becomes `text`. Returns the row of `name`.
     int renameKey(int row, std::string_view key, std::string_view name, const std::string& text);
     // The key `key` loses its entries in all five tables, and the entry at `row` (-1: none)
     // leaves the key list. Returns the row to select next: the one before, the first, or -1.
     int removeKey(int row, std::string_view key);
+    // Every entry of these names leaves the key list, whatever its letter case, and their
+    // entries leave the five tables: one pass over the list rather than one removal each.
+    // Marks the document changed, unless there are no names.
+    void removeKeys(const std::vector<std::string>& names);
 
     // The file name an export or a first save proposes: project_name_lang.extension, from the
     // info values (Windows-1252).

@@ -79,6 +79,14 @@ TEST_F(PackLifecycle, EveryChangeMarksTheDocumentAndAWriteMarksItSaved)
         {"add", [this] { EXPECT_EQ(doc.addKey("c"), 2); }},
         {"rename", [this] { EXPECT_EQ(doc.renameKey(0, "a", "z", "eins!"), 2); }},
         {"remove", [this] { EXPECT_EQ(doc.removeKey(0, "b"), 0); }},
+        {"add several",
+         [this] {
+             doc.addKeys({"y", "a", "Y", "x"});
+         }},
+        {"remove several",
+         [this] {
+             doc.removeKeys({"Y", "X"});
+         }},
     };
     for (const auto& [name, change] : changes) {
         doc.open(path);
@@ -92,7 +100,7 @@ TEST_F(PackLifecycle, EveryChangeMarksTheDocumentAndAWriteMarksItSaved)
         EXPECT_FALSE(doc.infoBlockEdited()) << name;
     }
     doc.open(path);
-    EXPECT_EQ(doc.keys.items(), (Texts{"c", "z"}));
+    EXPECT_EQ(doc.keys.items(), (Texts{"a", "c", "z"}));
     EXPECT_EQ(doc.record("z"), (KeyRecord{"eins!", "", "0", "0", "0"}));
     EXPECT_THROW(doc.takeOver("a=b", {}), std::runtime_error);
     EXPECT_FALSE(changed());
