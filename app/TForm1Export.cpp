@@ -21,8 +21,8 @@ namespace {
 class DoubleClickFilter : public QObject
 {
 public:
-    DoubleClickFilter(QObject* parent, std::function<void()> onDoubleClick)
-        : QObject(parent), onDoubleClick(std::move(onDoubleClick))
+    DoubleClickFilter(QObject* parent, std::function<void()> handler)
+        : QObject(parent), onDoubleClick(std::move(handler))
     {
     }
 

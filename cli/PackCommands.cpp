@@ -151,7 +151,7 @@ std::string firstLostCharacter(std::string_view utf8)
 class ImportFields
 {
 public:
-    explicit ImportFields(std::string source) : source(std::move(source)) {}
+    explicit ImportFields(std::string where) : source(std::move(where)) {}
 
     const nlohmann::json& member(const nlohmann::json& object, const char* name,
                                  const std::string& path) const

@@ -1,5 +1,6 @@
 #include "PackFiles.h"
 
+#include "FileError.h"
 #include "LanguagePack.h"
 
 #include <iostream>
@@ -11,22 +12,23 @@ void writePack(LanguagePack& pack, const std::string& file)
     case WriteOutcome::Written:
         return;
     case WriteOutcome::NoTree:
-        throw std::runtime_error("Datei \"" + file + "\": Ooops...\nKein Languagepack geladen");
+        throw FileError(file, FileError::Step::use, "Ooops...\nKein Languagepack geladen");
     case WriteOutcome::NoRoot:
-        throw std::runtime_error("Datei \"" + file + "\": Ooops...\nSpeichern fehlgeschlagen...");
+        throw FileError(file, FileError::Step::use, "Ooops...\nSpeichern fehlgeschlagen...");
     }
 }
 
 void warnOfReplacedCharacters(const LanguagePack& pack, const std::string& file)
 {
     if (pack.charactersReplaced())
-        std::cerr << "korvel-cli: Warnung: Datei \"" << file << "\": " << pack.replacedCharactersNote()
-                  << '\n';
+        std::cerr << "korvel-cli: Warnung: "
+                  << FileError::sentence(file, FileError::Step::use, pack.replacedCharactersNote()) << '\n';
 }
 
 void refuseReplacedCharacters(const LanguagePack& pack, const std::string& file)
 {
     if (pack.charactersReplaced())
-        throw std::runtime_error("Datei \"" + file + "\": " + pack.replacedCharactersNote() +
-                                 " Der Languagepack wird nicht geschrieben, sonst gingen sie verloren.");
+        throw FileError(file, FileError::Step::use,
+                        pack.replacedCharactersNote() +
+                            " Der Languagepack wird nicht geschrieben, sonst gingen sie verloren.");
 }

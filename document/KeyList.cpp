@@ -175,8 +175,8 @@ struct SortItem
 class RadixSort
 {
 public:
-    RadixSort(const char* baseForms, const std::string* sortedNames, std::vector<SortItem>& sortItems)
-        : base(baseForms), names(sortedNames), items(sortItems), scratch(sortItems.size())
+    RadixSort(const char* forms, const std::string* sortedNames, std::vector<SortItem>& sortItems)
+        : base(forms), names(sortedNames), items(sortItems), scratch(sortItems.size())
     {
     }
 

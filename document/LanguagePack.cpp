@@ -36,90 +36,6 @@ void setAttribute(pugi::xml_node node, const char* name, const std::string& text
     a.set_value(Windows1252::toUtf8(text).c_str());
 }
 
-// The text of a `value` or `comment` element: empty without the element or without
-// content; one text (held as the element's value) or one CDATA node is the text, decoded
-// into `decoded`; anything else ends the reading.
-std::string_view elementText(const pugi::xml_node& element, std::string_view key, std::string& decoded,
-                             bool& lost)
-{
-    const char* text = element.value();
-    const pugi::xml_node first = element.first_child();
-    if (!*text && !first)
-        return {};
-    const bool singleText = *text ? !first : !first.next_sibling() && first.type() == pugi::node_cdata;
-    if (!singleText)
-        throw std::runtime_error("Schlüssel \"" + Windows1252::toUtf8(key) + "\": Das Element \"" +
-                                 element.name() + "\" darf nur einen Text enthalten.");
-    Windows1252::decodeTextInto(*text ? text : first.value(), decoded, lost);
-    return decoded;
-}
-
-// An attribute value by the plain conversion; ASCII texts (ids and flags, as a rule) pass as
-// they stand, others are converted into `converted`.
-std::string_view plainText(const char* utf8, std::string& converted, bool& lost)
-{
-    std::string_view text(utf8);
-    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-        return text;
-    Windows1252::fromUtf8Into(text, converted, lost);
-    return converted;
-}
-
-// The four attributes of a key element, found in one pass over its attributes.
-struct KeyAttributes
-{
-    pugi::xml_attribute id, encodeHTML, preserveLinebreaks, unixNewline;
-    explicit KeyAttributes(const pugi::xml_node& node)
-    {
-        for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
-            const std::string_view name = a.name();
-            pugi::xml_attribute* slot = name == "id"                   ? &id
-                                        : name == "encodeHTML"         ? &encodeHTML
-                                        : name == "preserveLinebreaks" ? &preserveLinebreaks
-                                        : name == "unixNewline"        ? &unixNewline
-                                                                       : nullptr;
-            // As with a lookup by name, the first attribute of a name counts.
-            if (slot && !*slot)
-                *slot = a;
-        }
-    }
-};
-
-// The children of a key element the reader needs, found in one pass: its first `value`
-// and its first `comment` element, and whether any other child has children of its own.
-struct KeyChildren
-{
-    pugi::xml_node value, comment;
-    bool any = false;
-    bool shallow = true;
-    explicit KeyChildren(const pugi::xml_node& node) : any(*node.value() != '\0')
-    {
-        for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
-            any = true;
-            const char* name = child.name();
-            if (!value && std::strcmp(name, "value") == 0 && child.type() == pugi::node_element)
-                value = child;
-            else if (!comment && std::strcmp(name, "comment") == 0 && child.type() == pugi::node_element)
-                comment = child;
-            else if (child.first_child())
-                shallow = false;
-        }
-    }
-};
-
-void refuseEqualsSign(std::string_view key)
-{
-    if (holdsEqualsSign(key))
-        throw std::runtime_error("Schlüssel \"" + Windows1252::toUtf8(key) + "\": " + equalsSignInKeyName);
-}
-
-// A text the reader would drop as white space between elements if it stood as it is.
-inline bool whitespaceOnly(std::string_view text)
-{
-    auto space = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    return !text.empty() && space(text.front()) && std::all_of(text.begin(), text.end(), space);
-}
-
 // An integer part of a version, 0 when the part is none.
 long long versionPart(std::string_view part)
 {
@@ -378,81 +294,6 @@ void LanguagePack::readPack(const std::string& path)
     readKeys(content);
 }
 
-// The key elements from the first `key` on. Each is dropped once read: the writer rebuilds
-// `content` from the key list, and dropping them as they are done keeps a large pack in
-// memory once.
-void LanguagePack::readKeys(pugi::xml_node content)
-{
-    reserveFor(content);
-    std::string id, flag, decoded;
-    try {
-        for (pugi::xml_node node = content.child("key"), next; node; node = next) {
-            next = node.next_sibling();
-            const KeyAttributes a(node);
-            bool lost = false;
-            const std::string_view key = a.id ? plainText(a.id.value(), id, lost) : std::string_view();
-            if (key.empty()) {
-                XmlFile::removeChild(content, node);
-                continue;
-            }
-            refuseEqualsSign(key);
-            const std::size_t hash = THashedStringList::hashName(key);
-            if (a.encodeHTML)
-                HtmlList.setValue(key, hash, plainText(a.encodeHTML.value(), flag, lost));
-            if (a.preserveLinebreaks)
-                BreakList.setValue(key, hash, plainText(a.preserveLinebreaks.value(), flag, lost));
-            if (a.unixNewline)
-                UnixList.setValue(key, hash, plainText(a.unixNewline.value(), flag, lost));
-            // A key element without children keeps its flags but is not listed.
-            const KeyChildren children(node);
-            if (children.any) {
-                ValueList.setValue(key, hash, elementText(children.value, key, decoded, lost));
-                keys.appendUnsorted(std::string(key));
-                CommentList.setValue(key, hash, elementText(children.comment, key, decoded, lost));
-            }
-            // Named as the file spells it: the name in memory may have lost characters itself.
-            if (lost)
-                replaced.add(a.id.value());
-            // pugixml frees a subtree recursively: at once only a key element known to be
-            // shallow (its `value` and `comment` hold one text each, no other child has
-            // children), any other without recursion.
-            if (children.shallow)
-                content.remove_child(node);
-            else
-                XmlFile::removeChild(content, node);
-        }
-    } catch (const std::runtime_error& e) {
-        stopAtKey();
-        // The error names the key; the file it stands in goes in front.
-        throw std::runtime_error("Datei \"" + treeFileName + "\": " + e.what());
-    } catch (...) {
-        stopAtKey();
-        throw;
-    }
-    keys.sort();
-    XmlFile::removeChildren(content);
-}
-
-// The keys read before the faulty one stay, in their sorted order.
-void LanguagePack::stopAtKey()
-{
-    keys.sort();
-    stoppedAtKey = true;
-}
-
-// Sizes the five tables for the keys the reader may list: the visited elements with
-// children. Room for every child instead would let a file of empty elements claim memory
-// out of all proportion to what it holds.
-void LanguagePack::reserveFor(const pugi::xml_node& content)
-{
-    std::size_t n = 0;
-    for (pugi::xml_node node = content.child("key"); node; node = node.next_sibling())
-        if (node.first_child() || *node.value())
-            ++n;
-    for (THashedStringList* table : {&ValueList, &HtmlList, &BreakList, &UnixList, &CommentList})
-        table->reserve(static_cast<std::size_t>(table->count()) + n);
-}
-
 WriteOutcome LanguagePack::write(const std::string& path)
 {
     stampLastChange();
@@ -468,7 +309,7 @@ WriteOutcome LanguagePack::write(const std::string& path)
     if (!content)
         content = root.append_child("content");
     XmlFile::removeChildren(content);
-    const std::string failure = "Datei \"" + path + "\" kann nicht gespeichert werden.";
+    const FileError failure(path, FileError::Step::save);
     // The key elements go into the file straight from the tables, not through nodes of the
     // tree, in place of the (empty) children of `content`.
     const std::string bytes =
@@ -483,59 +324,6 @@ WriteOutcome LanguagePack::write(const std::string& path)
     packFileName = fileNamePart(path);
     markSaved();
     return WriteOutcome::Written;
-}
-
-// Appends one `key` element per non-empty name of the key list, in its order, as UTF-8 XML:
-// the four attributes by the plain conversion, `value` and `comment` UTF-8-in-8-bit, a
-// whitespace-only text as CDATA, which the reader keeps (it drops white space between
-// elements). Throws, starting with `failure`, for a key holding a control character.
-void LanguagePack::appendKeyElements(std::string& out, const std::string& failure) const
-{
-    using namespace std::string_view_literals;
-    out.reserve(out.size() + static_cast<std::size_t>(keys.count()) * 256);
-    bool written = true;
-    auto element = [&out, &written](std::string_view name, std::string_view text) {
-        out += '<';
-        out += name;
-        if (text.empty()) {
-            out += "/>"sv;
-            return;
-        }
-        out += '>';
-        if (whitespaceOnly(text)) {
-            out += "<![CDATA["sv;
-            out += text;
-            out += "]]>"sv;
-        } else {
-            written &= XmlFile::appendText(out, text, true);
-        }
-        out += "</"sv;
-        out += name;
-        out += '>';
-    };
-    auto attribute = [&out, &written](std::string_view name, std::string_view text) {
-        out += name;
-        out += "=\""sv;
-        written &= XmlFile::appendAttribute(out, text);
-        out += '"';
-    };
-    for (const std::string& key : keys.items()) {
-        if (key.empty())
-            continue;
-        const KeyRecordView record = recordView(key, THashedStringList::hashName(key));
-        out += "<key "sv;
-        attribute("id", key);
-        attribute(" encodeHTML", record.htmlFlag);
-        attribute(" preserveLinebreaks", record.breakFlag);
-        attribute(" unixNewline", record.unixFlag);
-        out += '>';
-        element("value", record.text);
-        element("comment", record.comment);
-        out += "</key>"sv;
-        if (!written)
-            throw std::runtime_error(failure + " Der Schlüssel \"" + Windows1252::toUtf8(key) +
-                                     "\" enthält ein Steuerzeichen, das XML nicht speichern kann.");
-    }
 }
 
 void LanguagePack::stampLastChange()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Clock.h"
+#include "FileError.h"
 #include "FileSnapshot.h"
 #include "KeyList.h"
 #include "KeyRecord.h"
@@ -163,7 +164,7 @@ private:
     void markChanged();
     void markSaved();
     KeyRecordView recordView(std::string_view key, std::size_t hash) const;
-    void appendKeyElements(std::string& out, const std::string& failure) const;
+    void appendKeyElements(std::string& out, const FileError& failure) const;
     void readKeys(pugi::xml_node content);
     void stopAtKey();
     void reserveFor(const pugi::xml_node& content);

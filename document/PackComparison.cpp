@@ -11,7 +11,7 @@ namespace {
 class NameWalk
 {
 public:
-    explicit NameWalk(const KeyList& keys) : keys(keys.items()) {}
+    explicit NameWalk(const KeyList& list) : keys(list.items()) {}
 
     bool done() const { return at == keys.size(); }
     const std::string& name() const { return keys[at]; }

@@ -121,13 +121,4 @@ void replace(const std::string& path, std::string_view bytes, const FileError& f
     }
 }
 
-void replace(const std::string& path, std::string_view bytes, const std::string& failure)
-{
-    try {
-        replace(path, bytes, FileError(path, FileError::Step::save));
-    } catch (const FileError& e) {
-        throw std::runtime_error(failure + " " + e.cause());
-    }
-}
-
 } // namespace SafeFile

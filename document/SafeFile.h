@@ -17,9 +17,6 @@ namespace SafeFile {
 // On any failure the temporary file is removed and `failure` is thrown with the reason as
 // its cause, in German for the common causes (SystemError).
 void replace(const std::string& path, std::string_view bytes, const FileError& failure);
-// The same for a caller that names the failure in its own words: std::runtime_error with
-// `failure`, a blank and the reason.
-void replace(const std::string& path, std::string_view bytes, const std::string& failure);
 
 namespace testing {
 // How `replace` makes the new content durable before the rename; ::fsync unless a test puts

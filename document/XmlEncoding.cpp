@@ -74,7 +74,7 @@ bool isSpace(char c)
 class Declaration
 {
 public:
-    explicit Declaration(std::string_view text) : text(text) {}
+    explicit Declaration(std::string_view declaration) : text(declaration) {}
 
     // Whether the text starts with a declaration at all ("<?xml-stylesheet" does not).
     bool present() const

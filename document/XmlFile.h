@@ -38,9 +38,6 @@ using ChildrenWriter = std::function<void(std::string& utf8)>;
 std::string serialise(const pugi::xml_document& tree, FileEncoding encoding, const FileError& failure,
                       const pugi::xml_node& replaced, const ChildrenWriter& writeChildren);
 std::string serialise(const pugi::xml_document& tree, FileEncoding encoding, const FileError& failure);
-std::string serialise(const pugi::xml_document& tree, FileEncoding encoding, const std::string& failure,
-                      const pugi::xml_node& replaced, const ChildrenWriter& writeChildren);
-std::string serialise(const pugi::xml_document& tree, FileEncoding encoding, const std::string& failure);
 
 // Removes `child` of `parent` with its subtree, or all children of `parent`, deepest nodes
 // first: pugixml frees a subtree recursively, and a hostile file can nest elements deep

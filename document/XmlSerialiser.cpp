@@ -86,19 +86,12 @@ bool isXmlSpace(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-// How a refused save is reported: as a FileError of the target or, for callers that name the
-// failure in their own words, as those words followed by the reason.
+// How a refused save is reported: as a FileError of the target, with the reason as its cause.
 struct Refusal
 {
-    const FileError* error = nullptr;
-    const std::string* words = nullptr;
+    const FileError& error;
 
-    [[noreturn]] void operator()(const std::string& reason) const
-    {
-        if (error)
-            throw error->because(reason);
-        throw std::runtime_error(*words + " " + reason);
-    }
+    [[noreturn]] void operator()(const std::string& reason) const { throw error.because(reason); }
 };
 
 // Writes a tree as UTF-8 XML text, node by node without recursion (a tree may be deep),
@@ -106,7 +99,7 @@ struct Refusal
 class TreeWriter
 {
 public:
-    TreeWriter(FileEncoding encoding, const Refusal& refuse) : encoding(encoding), refuse(refuse) {}
+    TreeWriter(FileEncoding fileEncoding, const Refusal& refusal) : encoding(fileEncoding), refuse(refusal) {}
 
     void write(const pugi::xml_document& tree, const pugi::xml_node& replaced,
                const ChildrenWriter& writeChildren)
@@ -284,23 +277,12 @@ void writeNoChildren(std::string&) {}
 std::string serialise(const pugi::xml_document& tree, FileEncoding encoding, const FileError& failure,
                       const pugi::xml_node& replaced, const ChildrenWriter& writeChildren)
 {
-    return serialise(tree, encoding, Refusal{&failure, nullptr}, replaced, writeChildren);
+    return serialise(tree, encoding, Refusal{failure}, replaced, writeChildren);
 }
 
 std::string serialise(const pugi::xml_document& tree, FileEncoding encoding, const FileError& failure)
 {
-    return serialise(tree, encoding, Refusal{&failure, nullptr}, pugi::xml_node(), writeNoChildren);
-}
-
-std::string serialise(const pugi::xml_document& tree, FileEncoding encoding, const std::string& failure,
-                      const pugi::xml_node& replaced, const ChildrenWriter& writeChildren)
-{
-    return serialise(tree, encoding, Refusal{nullptr, &failure}, replaced, writeChildren);
-}
-
-std::string serialise(const pugi::xml_document& tree, FileEncoding encoding, const std::string& failure)
-{
-    return serialise(tree, encoding, Refusal{nullptr, &failure}, pugi::xml_node(), writeNoChildren);
+    return serialise(tree, encoding, Refusal{failure}, pugi::xml_node(), writeNoChildren);
 }
 
 bool appendText(std::string& out, std::string_view text, bool doubled)

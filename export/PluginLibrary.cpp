@@ -1,5 +1,7 @@
 #include "PluginLibrary.h"
 
+#include "FileError.h"
+
 #include "LibraryFile.h"
 
 #include <dlfcn.h>
@@ -41,8 +43,9 @@ std::string ExportFunctions::filterMask() const
 PluginLibrary::PluginLibrary(const std::string& path) : PluginLibrary(open(path))
 {
     if (!handle) {
-        const char* error = ::dlerror();
-        throw std::runtime_error(error ? error : "Datei \"" + path + "\" ist keine ladbare Bibliothek.");
+        if (const char* error = ::dlerror())
+            throw std::runtime_error(error);
+        throw FileError(path, FileError::Step::loadLibrary);
     }
 }
 

@@ -100,7 +100,8 @@ void measure(const char* label, const ExportFunctions& plugin, const Tables& tab
     std::ifstream in(target, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const double singleWrite = bestSeconds([&] { writeOnce(plain, bytes); });
-    const double safeReplace = bestSeconds([&] { SafeFile::replace(replaced, bytes, "replace failed"); });
+    const double safeReplace =
+        bestSeconds([&] { SafeFile::replace(replaced, bytes, FileError(replaced, FileError::Step::save)); });
 
     std::printf("%-4s %9zu bytes  startExport %7.2f ms  (a single write %.2f ms, a safe replace %.2f ms: "
                 "%.1fx)  whole run Init..Free %7.2f ms\n",

@@ -114,7 +114,8 @@ std::string treeOutsideTheKeys(const std::string& path)
     // content of `content` is left out as the writer leaves it out.
     FileEncoding utf8;
     utf8.kind = FileEncoding::utf8;
-    return XmlFile::serialise(tree, utf8, "the tree cannot be written", content, [](std::string&) {});
+    return XmlFile::serialise(tree, utf8, FileError("tree", FileError::Step::save), content,
+                              [](std::string&) {});
 }
 
 } // namespace

@@ -99,7 +99,7 @@ namespace {
 class FlagReader
 {
 public:
-    explicit FlagReader(const THashedStringList& flags) : flags(flags) {}
+    explicit FlagReader(const THashedStringList& table) : flags(table) {}
 
     bool isOn(const std::string& key)
     {

@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 class FaultyFolder
 {
 public:
-    explicit FaultyFolder(const fs::path& path) : path(path)
+    explicit FaultyFolder(const fs::path& where) : path(where)
     {
         fs::create_directories(path);
         mounted = ::mount("korvel-test", path.c_str(), "tmpfs", 0, "size=64k") == 0;
@@ -80,9 +80,9 @@ class FaultInjectionTest : public LifecycleFixture
 {
 protected:
     // A pack in the faulty folder, open in the window, with its bytes as they are on disk.
-    std::string openPackIn(const FaultyFolder& faulty)
+    std::string openPackIn(const FaultyFolder& small)
     {
-        const std::string pack = (faulty.path / "pack.xml").string();
+        const std::string pack = (small.path / "pack.xml").string();
         fs::copy_file(example("shop_frontend_de.xml"), pack);
         open(pack);
         return TempDir::read(pack);

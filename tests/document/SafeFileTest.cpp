@@ -16,7 +16,7 @@ TEST(SafeFile, ReplaceCreatesNewFilesWithTheUsualPermissions)
 {
     TempDir dir;
     const mode_t old = umask(022);
-    SafeFile::replace(dir.path("fresh.xml"), "<r/>", "failed");
+    SafeFile::replace(dir.path("fresh.xml"), "<r/>", FileError(dir.path("fresh.xml"), FileError::Step::save));
     umask(old);
     EXPECT_EQ(TempDir::read(dir.path("fresh.xml")), "<r/>");
     EXPECT_EQ(std::filesystem::status(dir.path("fresh.xml")).permissions(), std::filesystem::perms(0644));
@@ -29,12 +29,13 @@ TEST(SafeFile, AWriteThatFailsHalfWayLeavesTheOldFileAndNoTemporaryFile)
     std::string message;
     try {
         const FileSizeLimit fullDisk(4096);
-        SafeFile::replace(path, std::string(100000, 'x'), "Datei kann nicht gespeichert werden.");
+        SafeFile::replace(path, std::string(100000, 'x'), FileError(path, FileError::Step::save));
     } catch (const std::runtime_error& e) {
         message = e.what();
     }
 
-    EXPECT_EQ(message, "Datei kann nicht gespeichert werden. Kein Platz mehr auf dem Datenträger.");
+    EXPECT_EQ(message,
+              "Datei \"" + path + "\" kann nicht gespeichert werden. Kein Platz mehr auf dem Datenträger.");
     EXPECT_EQ(TempDir::read(path), "old content");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.root), {}), 1);
 }
@@ -67,7 +68,7 @@ TEST(SafeFile, TheNewContentIsSyncedInItsOwnFileBeforeItReplacesTheTarget)
         ~Restore() { SafeFile::testing::syncFile = sync; }
     } restore;
     SafeFile::testing::syncFile = watchedSync;
-    SafeFile::replace(syncedTarget, "new content", "failed");
+    SafeFile::replace(syncedTarget, "new content", FileError(syncedTarget, FileError::Step::save));
     ASSERT_FALSE(syncsSeen.empty());
     EXPECT_EQ(syncsSeen.front(), "old content | new content | other file");
     EXPECT_EQ(TempDir::read(syncedTarget), "new content");
@@ -83,7 +84,7 @@ TEST(SafeFile, ASaveThroughADanglingLinkCreatesTheFileItNamesAndKeepsTheLink)
     std::filesystem::create_directory(dir.path("sub"));
     std::filesystem::create_symlink("sub/pack.xml", dir.path("link.xml"));
     std::filesystem::create_symlink("link.xml", dir.path("chain.xml"));
-    SafeFile::replace(dir.path("chain.xml"), "<r/>", "failed");
+    SafeFile::replace(dir.path("chain.xml"), "<r/>", FileError(dir.path("chain.xml"), FileError::Step::save));
     EXPECT_TRUE(std::filesystem::is_symlink(dir.path("chain.xml")));
     EXPECT_TRUE(std::filesystem::is_symlink(dir.path("link.xml")));
     EXPECT_EQ(TempDir::read(dir.path("sub/pack.xml")), "<r/>");
@@ -104,10 +105,11 @@ TEST(SafeFile, FailuresGiveTheCauseInGerman)
     };
     for (const auto& [path, reason] : cases) {
         try {
-            SafeFile::replace(path, "<r/>", "Datei kann nicht gespeichert werden.");
+            SafeFile::replace(path, "<r/>", FileError(path, FileError::Step::save));
             ADD_FAILURE() << path;
         } catch (const std::runtime_error& e) {
-            EXPECT_EQ(std::string(e.what()), "Datei kann nicht gespeichert werden. " + reason);
+            EXPECT_EQ(std::string(e.what()),
+                      "Datei \"" + path + "\" kann nicht gespeichert werden. " + reason);
         }
         try {
             SafeFile::replace(path, "<r/>", FileError("shown.xml", FileError::Step::create));

@@ -33,7 +33,7 @@ std::string restOfTree(const std::string& path)
     XmlFile::removeChild(root, root.child("content"));
     for (const char* name : {"project", "name", "lang", "version", "date"})
         root.remove_attribute(name);
-    return XmlFile::serialise(tree, {}, "");
+    return XmlFile::serialise(tree, {}, FileError(path, FileError::Step::save));
 }
 
 // What the document holds of its keys and info values, line by line, for a readable diff.

@@ -12,7 +12,7 @@ std::string written(const char* xml, FileEncoding encoding)
 {
     pugi::xml_document tree;
     tree.load_string(xml, flags);
-    return XmlFile::serialise(tree, encoding, "Datei kann nicht gespeichert werden.");
+    return XmlFile::serialise(tree, encoding, FileError("pack.xml", FileError::Step::save));
 }
 
 TEST(XmlFile, CharactersTheEightBitEncodingLacksBecomeReferencesInTextAndAttributes)
@@ -34,8 +34,9 @@ TEST(XmlFile, ACharacterTheEncodingLacksWhereNoReferenceMayStandRefusesTheSave)
             written(xml, {FileEncoding::latin1});
             ADD_FAILURE() << xml;
         } catch (const std::runtime_error& e) {
-            EXPECT_EQ(
-                std::string(e.what()).rfind("Datei kann nicht gespeichert werden. Das Zeichen \"日\"", 0), 0u)
+            EXPECT_EQ(std::string(e.what()).rfind(
+                          "Datei \"pack.xml\" kann nicht gespeichert werden. Das Zeichen \"日\"", 0),
+                      0u)
                 << e.what();
             EXPECT_NE(std::string(e.what()).find("ISO-8859-1"), std::string::npos) << e.what();
         }
@@ -65,7 +66,7 @@ TEST(XmlFile, TreeTextsAndPackTextsAreEscapedByTheSameRules)
         pugi::xml_node r = tree.append_child("r");
         r.append_attribute("a").set_value(c.text);
         r.append_child(pugi::node_pcdata).set_value(c.text);
-        EXPECT_EQ(XmlFile::serialise(tree, {}, "failed"),
+        EXPECT_EQ(XmlFile::serialise(tree, {}, FileError("r.xml", FileError::Step::save)),
                   std::string("<r a=\"") + c.inAttribute + "\">" + c.inText + "</r>")
             << c.text;
         std::string attribute, text;

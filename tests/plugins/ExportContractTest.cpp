@@ -69,7 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
                                "VARNEX"},
                     PluginCase{"php", phpPlugin, "php",
                                "PHP-Dateien (*.php, *.phps, *.inc)|*.php;*.phps;*.inc", "PHP", "PHP"}),
-    [](const testing::TestParamInfo<PluginCase>& info) { return std::string(info.param.label); });
+    [](const testing::TestParamInfo<PluginCase>& plugin) { return std::string(plugin.param.label); });
 
 TEST_P(ExportContract, AnswersItsNameAndConstantsBeforeBetweenAndAfterInitAndFree)
 {
