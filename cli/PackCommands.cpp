@@ -1,5 +1,7 @@
 #include "PackCommands.h"
 
+#include "FileError.h"
+
 #include "KeyChecks.h"
 #include "KeyRecord.h"
 #include "LanguagePack.h"
@@ -99,21 +101,29 @@ int keepOpen(FILE*)
     return 0;
 }
 
+// Standard input is no file to name; a file's failure is a FileError like any other.
+std::runtime_error cannotRead(const std::string& file, int error)
+{
+    if (file == "-")
+        return std::runtime_error("Standardeingabe kann nicht gelesen werden. " + SystemError::text(error));
+    return FileError(file, FileError::Step::read, SystemError::text(error));
+}
+
 // The JSON of `import`, read whole. Standard input and pipes are as welcome as files, so
 // that `dump … | jq … | import -` and `<(…)` work.
-std::string readInput(const std::string& file, const std::string& source)
+std::string readInput(const std::string& file)
 {
     const bool standardInput = file == "-";
     const std::unique_ptr<FILE, int (*)(FILE*)> in(standardInput ? stdin : std::fopen(file.c_str(), "rb"),
                                                    standardInput ? keepOpen : std::fclose);
     if (!in)
-        throw std::runtime_error(source + " kann nicht gelesen werden. " + SystemError::text(errno));
+        throw cannotRead(file, errno);
     std::string text;
     char chunk[65536];
     for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, in.get())) > 0;)
         text.append(chunk, n);
     if (std::ferror(in.get()))
-        throw std::runtime_error(source + " kann nicht gelesen werden. " + SystemError::text(errno));
+        throw cannotRead(file, errno);
     return text;
 }
 
@@ -187,7 +197,9 @@ public:
 
     [[noreturn]] void fail(const std::string& message) const
     {
-        throw std::runtime_error(source + ": " + message);
+        if (source == "-")
+            throw std::runtime_error("Standardeingabe: " + message);
+        throw FileError(source, FileError::Step::use, message);
     }
 
 private:
@@ -250,9 +262,8 @@ void syncPack(const std::string& referenceFile, const std::string& packFile, con
 void importPack(const std::string& jsonFile, const std::string& outputFile)
 {
     using value_t = nlohmann::json::value_t;
-    const std::string source = jsonFile == "-" ? "Standardeingabe" : "Datei \"" + jsonFile + "\"";
-    const std::string input = readInput(jsonFile, source);
-    const ImportFields fields(source);
+    const std::string input = readInput(jsonFile);
+    const ImportFields fields(jsonFile);
     nlohmann::json json;
     try {
         json = nlohmann::json::parse(input);

@@ -269,7 +269,7 @@ TEST_F(LifecycleTest, AYesWhoseSaveDoesNotSucceedStopsTheOperation)
         {"new", &TForm1::newFile}, {"close", &TForm1::closeAction}, {"exit", &TForm1::exitAction}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        window->pack.isModified = false;
+        window->pack.close();
         window->newFile->trigger();
         window->show();
         dialogs.takeShown();
