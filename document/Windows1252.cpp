@@ -427,12 +427,14 @@ template <bool crLf> void decodeInTwoPasses(std::string_view utf8, std::string& 
     lost |= plainLost;
     char* const start = room(out, bytes.size() * (crLf ? 2 : 1));
     char* w = start;
+    // What the decoding of the bytes replaces counts only if the bytes turn out to be UTF-8.
+    bool decodedLost = false;
     for (std::size_t pos = 0; pos < bytes.size();) {
         const char c = bytes[pos];
         if (static_cast<unsigned char>(c) >= 0x80) {
             const char32_t cp = nextCodePoint(bytes, pos, 3);
             if (cp != invalid)
-                lost |= !exactlyRepresentable(cp);
+                decodedLost |= !exactlyRepresentable(cp);
             if (cp == invalid) {
                 out = crLf ? LineBreaks::normalize(bytes, LineBreaks::crLf) : std::move(bytes);
                 return;
@@ -448,6 +450,7 @@ template <bool crLf> void decodeInTwoPasses(std::string_view utf8, std::string& 
         }
     }
     out.resize(static_cast<std::size_t>(w - start));
+    lost |= decodedLost;
 }
 
 // UTF-8-in-8-bit decoding in one pass into `out`, optionally making every line break CR LF:
@@ -455,6 +458,9 @@ template <bool crLf> void decodeInTwoPasses(std::string_view utf8, std::string& 
 // unusual goes to the two-pass decoding, which decides exactly.
 template <bool crLf> void decodeDoubled(std::string_view utf8, std::string& out, bool& lost)
 {
+    // What this pass replaces counts only if it decodes the whole text; the two-pass decoding
+    // decides afresh otherwise.
+    bool replaced = false;
     char* const start = room(out, utf8.size() * (crLf ? 2 : 1) + 16);
     char* w = start;
     // The byte the next character stands for; 0 where it stands for none in the plain way.
@@ -498,7 +504,7 @@ template <bool crLf> void decodeDoubled(std::string_view utf8, std::string& out,
                 const unsigned continuation = ((byte(2) & 0x1Fu) << 6) | (byte(3) & 0x3Fu);
                 if (lead >= 0xC2 && lead < 0xE0 && (continuation & 0xC0) == 0x80) {
                     const char32_t cp = ((lead & 0x1Fu) << 6) | (continuation & 0x3Fu);
-                    lost |= !exactlyRepresentable(cp);
+                    replaced |= !exactlyRepresentable(cp);
                     *w++ = encodeCodePoint(cp);
                     pos += 4;
                     continue;
@@ -523,10 +529,11 @@ template <bool crLf> void decodeDoubled(std::string_view utf8, std::string& out,
         } else {
             return decodeInTwoPasses<crLf>(utf8, out, lost);
         }
-        lost |= !exactlyRepresentable(cp);
+        replaced |= !exactlyRepresentable(cp);
         *w++ = encodeCodePoint(cp);
     }
     out.resize(static_cast<std::size_t>(w - start));
+    lost |= replaced;
 }
 
 } // namespace

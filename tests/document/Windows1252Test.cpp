@@ -115,6 +115,9 @@ TEST(Windows1252, TextThatIsNotUtf8In8BitKeepsItsPlainForm)
          false},
         {toUtf8("\xE6\x97\xA5\r"), "?\r\n", true},
         {"日", "?", true},
+        // Its bytes begin like UTF-8 of a character Windows-1252 lacks (₂) but are no UTF-8 as a
+        // whole, so the text keeps its plain form and loses nothing.
+        {"a\xC3\xA2\xE2\x80\x9A\xE2\x80\x9A\xC2\xAC", "a\xE2\x82\x82\xAC", false},
     };
     for (const auto& c : cases) {
         std::string into(64, 'x');
