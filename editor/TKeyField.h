@@ -15,7 +15,7 @@ class QModelIndex;
 // shows the document's key list itself and follows its changes by itself. Typing in the edit
 // line and picking an entry of the list report `change`; selecting by program does not.
 // Selecting an entry puts its text into the edit line, and removing the selection empties it.
-class TKeyField : public QWidget, private KeyListListener
+class TKeyField : public QWidget, public KeyListListener
 {
     Q_OBJECT
 public:
