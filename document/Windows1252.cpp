@@ -347,7 +347,9 @@ char* room(std::string& out, std::size_t size)
 
 // The plain conversion back, written to `out`; returns the number of bytes written, which
 // is never more than the input's.
-std::size_t fromUtf8To(std::string_view utf8, char* out, bool& lost)
+// `bytesLost` only for characters that give no byte of their own: the C1 controls keep their
+// byte, which is what counts where the bytes are read as UTF-8 again.
+std::size_t fromUtf8To(std::string_view utf8, char* out, bool& lost, bool& bytesLost)
 {
     char* w = out;
     walk(
@@ -359,9 +361,16 @@ std::size_t fromUtf8To(std::string_view utf8, char* out, bool& lost)
         [&](std::size_t& pos) {
             const char32_t cp = nextCodePoint(utf8, pos, 4);
             lost |= cp == invalid || !exactlyRepresentable(cp);
+            bytesLost |= cp == invalid || (cp > 0xFF && !exactlyRepresentable(cp));
             *w++ = cp == invalid ? '?' : encodeCodePoint(cp);
         });
     return static_cast<std::size_t>(w - out);
+}
+
+std::size_t fromUtf8To(std::string_view utf8, char* out, bool& lost)
+{
+    bool bytesLost = false;
+    return fromUtf8To(utf8, out, lost, bytesLost);
 }
 
 } // namespace
@@ -421,10 +430,11 @@ namespace {
 template <bool crLf> void decodeInTwoPasses(std::string_view utf8, std::string& out, bool& lost)
 {
     std::string bytes(utf8.size(), '\0');
-    // Characters the plain conversion replaces are lost whichever form the text turns out in.
+    // What the plain conversion replaces counts by the form the text turns out in: as the plain
+    // text every replaced character, as UTF-8 only those that changed a byte.
     bool plainLost = false;
-    bytes.resize(fromUtf8To(utf8, bytes.data(), plainLost));
-    lost |= plainLost;
+    bool bytesLost = false;
+    bytes.resize(fromUtf8To(utf8, bytes.data(), plainLost, bytesLost));
     char* const start = room(out, bytes.size() * (crLf ? 2 : 1));
     char* w = start;
     // What the decoding of the bytes replaces counts only if the bytes turn out to be UTF-8.
@@ -437,6 +447,7 @@ template <bool crLf> void decodeInTwoPasses(std::string_view utf8, std::string& 
                 decodedLost |= !exactlyRepresentable(cp);
             if (cp == invalid) {
                 out = crLf ? LineBreaks::normalize(bytes, LineBreaks::crLf) : std::move(bytes);
+                lost |= plainLost;
                 return;
             }
             *w++ = encodeCodePoint(cp);
@@ -450,7 +461,7 @@ template <bool crLf> void decodeInTwoPasses(std::string_view utf8, std::string& 
         }
     }
     out.resize(static_cast<std::size_t>(w - start));
-    lost |= decodedLost;
+    lost |= bytesLost || decodedLost;
 }
 
 // UTF-8-in-8-bit decoding in one pass into `out`, optionally making every line break CR LF:

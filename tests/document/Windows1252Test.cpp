@@ -118,6 +118,10 @@ TEST(Windows1252, TextThatIsNotUtf8In8BitKeepsItsPlainForm)
         // Its bytes begin like UTF-8 of a character Windows-1252 lacks (₂) but are no UTF-8 as a
         // whole, so the text keeps its plain form and loses nothing.
         {"a\xC3\xA2\xE2\x80\x9A\xE2\x80\x9A\xC2\xAC", "a\xE2\x82\x82\xAC", false},
+        // A C1 control keeps its byte, here the second byte of Ã's UTF-8; as a plain text it
+        // would have become a Windows-1252 character.
+        {"\xC3\x83\xC2\x83", "\xC3", false},
+        {"\xC2\x84", "\x84", true},
     };
     for (const auto& c : cases) {
         std::string into(64, 'x');
