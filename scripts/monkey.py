@@ -1,20 +1,20 @@
 #!/usr/bin/env python3
 """Random input ("monkey") test of Korvel's real window.
 
-Starts its own Xvfb, runs the sanitizer build's Korvel in it and sends it seeded random input
+Starts its own Xvfb, runs the sanitizer build's Korvel in it and sends it drawn random input
 for a while: clicks on the controls and anywhere in the window, keys and shortcuts, typing
 with umlauts and characters that Windows-1252 lacks, context menus, pastes with and without
 an owner of the clipboard or the primary selection, and answers to every dialog that opens.
-File dialogs only get paths in a scratch folder, seeded with copies of examples/*.xml.
+File dialogs only get paths in a scratch folder, drawn with copies of examples/*.xml.
 
 It fails on a crash or any other abnormal end of Korvel, on a sanitizer report, on a window
 that does not answer for 20 s, and on a saved pack that xmllint or `korvel-cli dump` cannot
 read. A normal end (the monkey chose "Beenden" and said "Nein") starts Korvel again.
 
-Every step is printed on a line of its own. Step n draws its random numbers from the seed and
-n alone, so the same seed gives the same steps for the same window states:
+Every step is printed on a line of its own. Step n draws its random numbers from the draw and
+n alone, so the same draw gives the same steps for the same window states:
 
-    scripts/monkey.py [--seconds 120] [--seed N] [--steps N] [--korvel build-asan/bin/Korvel]
+    scripts/monkey.py [--seconds 120] [--draw N] [--steps N] [--korvel build-asan/bin/Korvel]
 """
 
 import argparse
@@ -369,7 +369,7 @@ class Monkey:
         with open(os.path.join(self.scratch, "kein-pack.xml"), "w") as other:
             other.write("<?xml version=\"1.0\"?><html><body>kein Languagepack</body></html>\n")
         self.packs += [os.path.join(self.scratch, "halb.xml"), os.path.join(self.scratch, "kein-pack.xml")]
-        self.seeded = {path: self.stamp(path) for path in self.xml_files()}
+        self.drawn = {path: self.stamp(path) for path in self.xml_files()}
         self.xvfb = self.korvel = None
         self.clipboard_owners = {}
         self.restarts = 0
@@ -741,7 +741,7 @@ class Monkey:
 
     def check_saved_packs(self):
         problems = []
-        written = [p for p in self.xml_files() if self.seeded.get(p) != self.stamp(p)]
+        written = [p for p in self.xml_files() if self.drawn.get(p) != self.stamp(p)]
         for path in written:
             for command in (["xmllint", "--noout", path], [self.args.cli, "dump", path]):
                 result = subprocess.run(command, capture_output=True, text=True, errors="replace")
@@ -756,13 +756,13 @@ class Monkey:
 
     def run(self):
         args = self.args
-        print(f"monkey: seed {args.seed}, {args.seconds} s, scratch folder {self.scratch}", flush=True)
+        print(f"monkey: draw {args.draw}, {args.seconds} s, scratch folder {self.scratch}", flush=True)
         self.start_xvfb()
         self.start_korvel()
         deadline = time.monotonic() + args.seconds
         shot = None
         while time.monotonic() < deadline and (args.steps is None or self.steps < args.steps):
-            rng = random.Random(f"{args.seed}/{self.steps}")
+            rng = random.Random(f"{args.draw}/{self.steps}")
             description = self.step(rng)
             print(f"step {self.steps}: {description}", flush=True)
             if os.environ.get("KORVEL_MONKEY_SHOTS"):
@@ -816,15 +816,15 @@ class Monkey:
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--seconds", type=float, default=120)
-    parser.add_argument("--seed", type=int, default=None, help="random when not given (printed)")
+    parser.add_argument("--draw", type=int, default=None, help="random when not given (printed)")
     parser.add_argument("--steps", type=int, default=None, help="stop after this many steps")
     parser.add_argument("--korvel", default=os.path.join(ROOT, "build-asan", "bin", "Korvel"))
     parser.add_argument("--cli", default=None, help="korvel-cli beside Korvel by default")
     parser.add_argument("--reports", default=None, help="folder of the sanitizer reports")
     parser.add_argument("--screenshot", default=None, help="a picture of the screen at the end, to this file")
     args = parser.parse_args()
-    if args.seed is None:
-        args.seed = int.from_bytes(os.urandom(4), "big")
+    if args.draw is None:
+        args.draw = int.from_bytes(os.urandom(4), "big")
     args.korvel = os.path.abspath(args.korvel)
     args.cli = os.path.abspath(args.cli or os.path.join(os.path.dirname(args.korvel), "korvel-cli"))
     monkey = Monkey(args)
@@ -839,15 +839,15 @@ def main():
         log = os.path.join(monkey.scratch, "korvel.log")
         if os.path.exists(log):
             print("--- Korvel's output (end):\n" + open(log, errors="replace").read()[-4000:])
-        print(f"monkey: seed {args.seed}; the scratch folder {monkey.scratch} is kept (screen: {shot}).")
-        print(f"monkey: replay with scripts/monkey.py --seed {args.seed} --steps {monkey.steps}"
-              f" (or ./dev monkey {args.seconds:g} {args.seed})")
+        print(f"monkey: draw {args.draw}; the scratch folder {monkey.scratch} is kept (screen: {shot}).")
+        print(f"monkey: replay with scripts/monkey.py --draw {args.draw} --steps {monkey.steps}"
+              f" (or ./dev monkey {args.seconds:g} {args.draw})")
         return 1
     except BaseException:
         monkey.stop_all()
         raise
     monkey.stop_all()
-    print(f"monkey: seed {args.seed}: {monkey.steps} steps in {time.monotonic() - started:.0f} s, "
+    print(f"monkey: draw {args.draw}: {monkey.steps} steps in {time.monotonic() - started:.0f} s, "
           f"{monkey.restarts} normal ends, {written} saved packs read back: passed")
     shutil.rmtree(monkey.scratch, ignore_errors=True)
     return 0
