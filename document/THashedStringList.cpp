@@ -3,6 +3,7 @@
 #include "Windows1252.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <stdexcept>
 
@@ -63,6 +64,20 @@ std::string_view THashedStringList::valueView(std::string_view name, std::size_t
     return i < 0 ? std::string_view() : entries[static_cast<std::size_t>(i)].value();
 }
 
+std::string_view THashedStringList::valueView(std::string_view name, std::size_t hash,
+                                              std::size_t& place) const
+{
+    // Without a name cut at an "=", the entry that carries the name is the one a lookup finds.
+    if (!sharedNames && place < entries.size() && !entries[place].isGap() &&
+        Windows1252::sameText(entries[place].name(), name))
+        return entries[place++].value();
+    const int i = probe(name, hash).index;
+    if (i < 0)
+        return {};
+    place = static_cast<std::size_t>(i) + 1;
+    return entries[static_cast<std::size_t>(i)].value();
+}
+
 void THashedStringList::setValue(std::string_view name, std::size_t hash, std::string_view text)
 {
     const Probe found = probe(name, hash);
@@ -101,8 +116,52 @@ void THashedStringList::setValue(std::string_view name, std::size_t hash, std::s
 void THashedStringList::reserve(std::size_t n)
 {
     entries.reserve(n);
-    if (slots.size() < n * 4)
-        rebuildIndex(n);
+}
+
+void THashedStringList::appendNew(std::string_view name, std::string_view text)
+{
+    if (text.empty())
+        return;
+    entries.push_back(makeEntry(name, text));
+    ++liveEntries;
+    if (!liveCounts.empty())
+        appendLiveCount();
+    // A name holding "=" is filed under the part before it, which the table may hold already.
+    if (entries.back().nameLength != name.size())
+        sharedNames = true;
+    indexValid = false;
+}
+
+void THashedStringList::copyFrom(const THashedStringList& source)
+{
+    if (count() == 0 && !source.sharedNames && this != &source) {
+        // Each name of the source once: the copy is its entries, in their order. Their texts
+        // stay where they are, in blocks both tables share: a text is never changed in place,
+        // and this table writes its later texts into blocks of its own.
+        clear();
+        blocks = source.blocks;
+        smallBlock = blocks.size();
+        liveBytes = source.liveBytes;
+        wasteBytes = source.wasteBytes;
+        entries.reserve(static_cast<std::size_t>(source.liveEntries));
+        for (const Entry& e : source.entries)
+            if (!e.isGap())
+                entries.push_back(e);
+        liveEntries = source.liveEntries;
+        // Without gaps the places are the source's, and so is the index.
+        indexValid = source.gaps == 0 && source.indexValid && !source.slots.empty();
+        if (indexValid) {
+            slots = source.slots;
+            used = source.used;
+        }
+        return;
+    }
+    // Setting every entry in turn gives the same without looking each name up in the source:
+    // a later entry of a name replaces the earlier one in place, name case included, and a
+    // table holds no entry with an empty value that could remove a name.
+    const int n = source.count();
+    for (int i = 0; i < n; ++i)
+        setValue(source.nameAt(i), source.valueAt(i));
 }
 
 int THashedStringList::indexOfName(std::string_view name) const
@@ -251,13 +310,13 @@ THashedStringList::Entry THashedStringList::makeEntry(std::string_view name, std
     const std::size_t length = name.size() + 1 + text.size();
     char* at = nullptr;
     if (length > blockSize / 4) {
-        blocks.push_back({std::make_unique_for_overwrite<char[]>(length), length, length});
+        blocks.push_back({std::make_shared_for_overwrite<char[]>(length), length, length});
         if (smallBlock == blocks.size() - 1) // there was no small block
             smallBlock = blocks.size();
         at = blocks.back().data.get();
     } else {
         if (smallBlock >= blocks.size() || blocks[smallBlock].size - blocks[smallBlock].used < length) {
-            blocks.push_back({std::make_unique_for_overwrite<char[]>(blockSize), blockSize, 0});
+            blocks.push_back({std::make_shared_for_overwrite<char[]>(blockSize), blockSize, 0});
             smallBlock = blocks.size() - 1;
         }
         Block& b = blocks[smallBlock];
@@ -335,14 +394,75 @@ void THashedStringList::indexEntry(int index) const
 void THashedStringList::rebuildIndex(std::size_t room) const
 {
     std::size_t size = 16;
-    while (size < std::max(room, static_cast<std::size_t>(liveEntries)) * 4)
+    while (size < std::max(room, static_cast<std::size_t>(liveEntries)) * 2)
         size *= 2;
     slots.assign(size, -1);
     used = 0;
     indexValid = true;
+    if (!sharedNames) {
+        placeUniqueNames();
+        return;
+    }
     for (std::size_t i = 0; i < entries.size(); ++i)
         if (!entries[i].isGap())
             indexEntry(static_cast<int>(i));
+}
+
+// Without a name cut at an "=", every entry has a name of its own: each takes the first free
+// slot from its home, found without comparing names. A large table places its entries in the
+// order of their home slots, so that the writes pass through the slots once instead of
+// jumping about: those of one home and the next fill one run, and a run that reaches the end
+// goes on from the first slot, as probing does.
+void THashedStringList::placeUniqueNames() const
+{
+    const std::size_t mask = slots.size() - 1;
+    used = static_cast<std::size_t>(liveEntries);
+    if (liveEntries < 4096) {
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            if (entries[i].isGap())
+                continue;
+            std::size_t s = hashName(entries[i].name()) & mask;
+            while (slots[s] >= 0)
+                s = (s + 1) & mask;
+            slots[s] = static_cast<int>(i);
+        }
+        return;
+    }
+    // Home in the upper half, place in the lower; sorted by home in passes of 11 bits.
+    std::vector<std::uint64_t> order, sorted(static_cast<std::size_t>(liveEntries));
+    order.reserve(sorted.size());
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (!entries[i].isGap())
+            order.push_back((static_cast<std::uint64_t>(hashName(entries[i].name()) & mask) << 32) | i);
+    constexpr int digitBits = 11;
+    const int homeBits = std::countr_zero(slots.size());
+    for (int shift = 32; shift < 32 + homeBits; shift += digitBits) {
+        std::vector<std::size_t> start((1u << digitBits) + 1, 0);
+        for (const std::uint64_t v : order)
+            ++start[((v >> shift) & ((1u << digitBits) - 1)) + 1];
+        for (std::size_t d = 1; d < start.size(); ++d)
+            start[d] += start[d - 1];
+        for (const std::uint64_t v : order)
+            sorted[start[(v >> shift) & ((1u << digitBits) - 1)]++] = v;
+        order.swap(sorted);
+    }
+    std::size_t next = 0;
+    std::vector<int> wrapped;
+    for (const std::uint64_t v : order) {
+        const std::size_t s = std::max(static_cast<std::size_t>(v >> 32), next);
+        if (s > mask) {
+            wrapped.push_back(static_cast<int>(v & 0xFFFFFFFFu));
+            continue;
+        }
+        slots[s] = static_cast<int>(v & 0xFFFFFFFFu);
+        next = s + 1;
+    }
+    std::size_t s = 0;
+    for (const int place : wrapped) {
+        while (slots[s] >= 0)
+            ++s;
+        slots[s] = place;
+    }
 }
 
 std::size_t THashedStringList::hashName(std::string_view name)

@@ -11,8 +11,9 @@
 // is its text up to the first "=", so a key containing "=" can never be found again.
 //
 // The index maps each upper-cased name to its last entry, the one a lookup answers. It is
-// kept up to date on appends, in-place replacements and removals, so a lookup never scans
+// kept up to date on settings, in-place replacements and removals, so a lookup never scans
 // the entries and any sequence of lookups, settings and removals by name costs O(1) each.
+// Entries appended in bulk (appendNew, copyFrom) leave it to be rebuilt at the next lookup.
 // A removed entry leaves a gap that later entries close only once the gaps outnumber the
 // live entries; until then a position is found through a count of the live entries
 // (a Fenwick tree) in O(log n). Only a table that once held a name with "=" (several
@@ -33,6 +34,9 @@ public:
     int count() const { return liveEntries; }
     std::string nameAt(int index) const;
     std::string valueAt(int index) const;
+    // The same without a copy, valid until the table changes.
+    std::string_view nameViewAt(int index) const { return entryAt(index).name(); }
+    std::string_view valueViewAt(int index) const { return entryAt(index).value(); }
     // The value of the last entry named `name`, or "" when there is none.
     std::string value(std::string_view name) const;
     // A non-empty text replaces the entry in place (the name takes the case given here)
@@ -48,8 +52,19 @@ public:
     static std::size_t hashName(std::string_view name);
     void setValue(std::string_view name, std::size_t hash, std::string_view text);
     std::string_view valueView(std::string_view name, std::size_t hash) const;
-    // Room for `n` entries, so that filling the table does not grow it step by step.
+    // The same for names asked in about the order of the entries: the entry at `place` is
+    // tried before the index. `place` moves on to the place after the entry found.
+    std::string_view valueView(std::string_view name, std::size_t hash, std::size_t& place) const;
+    // Room for `n` entries, so that filling the table does not move them step by step.
     void reserve(std::size_t n);
+    // The same as setValue for a name the table holds no entry of (whatever its letter case),
+    // which the caller knows: appended without a lookup, the index rebuilt at the next one.
+    void appendNew(std::string_view name, std::string_view text);
+    // The export's copy: for each entry of `source` in turn, this table's value for its name
+    // becomes the source's value for that name (that of its last entry). So this table gains
+    // one entry per name, at the place the name first occurs, with the value of its last
+    // entry; what it held before stays unless the source names it.
+    void copyFrom(const THashedStringList& source);
 
 private:
     // An entry's text, name "=" value, lives in one of the table's blocks; a removed entry
@@ -95,6 +110,7 @@ private:
     void indexEntry(int index) const;
     // A fresh index for the entries, sized for at least `room` of them.
     void rebuildIndex(std::size_t room = 0) const;
+    void placeUniqueNames() const;
     // The Fenwick tree over the places: live entries before a place, the place of a position.
     void buildLiveCounts() const;
     void addLiveCount(std::size_t place, int delta) const;
@@ -113,10 +129,11 @@ private:
     // Entry texts are stored in large blocks rather than one allocation each: a pack of
     // 100,000 keys fills five tables, and half a million small allocations would cost more
     // than the rest of the reading. Replaced and removed texts stay behind as waste until
-    // it outweighs the live texts; then the live texts move to fresh blocks.
+    // it outweighs the live texts; then the live texts move to fresh blocks. A copy for the
+    // export shares the blocks that hold its texts (copyFrom).
     struct Block
     {
-        std::unique_ptr<char[]> data;
+        std::shared_ptr<char[]> data;
         std::size_t size;
         std::size_t used;
     };

@@ -50,22 +50,22 @@ HResult ExportModul::queryInterface(const TGUID& iid, void** object)
 
 void ExportModul::setHashlistKeys(const THashedStringList& list)
 {
-    copyTable(list, *keys);
+    keys->copyFrom(list);
 }
 
 void ExportModul::setHashlistHTML(const THashedStringList& list)
 {
-    copyTable(list, *htmlFlags);
+    htmlFlags->copyFrom(list);
 }
 
 void ExportModul::setHashlistBreaks(const THashedStringList& list)
 {
-    copyTable(list, *breakFlags);
+    breakFlags->copyFrom(list);
 }
 
 void ExportModul::setHashlistLinebreaks(const THashedStringList& list)
 {
-    copyTable(list, *unixFlags);
+    unixFlags->copyFrom(list);
 }
 
 void ExportModul::setFileName(const std::string& name)
@@ -76,18 +76,6 @@ void ExportModul::setFileName(const std::string& name)
 void ExportModul::destroy()
 {
     delete this;
-}
-
-// One entry per name, at the place the name first occurs, with the value of its last entry;
-// the target is not cleared, so repeated calls accumulate and the later value wins. Setting
-// every entry in turn gives exactly that without looking each name up in the source: a
-// later entry of a name replaces the earlier one in place, name case included, and a table
-// holds no entry with an empty value that could remove a name.
-void ExportModul::copyTable(const THashedStringList& source, THashedStringList& target)
-{
-    const int n = source.count();
-    for (int i = 0; i < n; ++i)
-        target.setValue(source.nameAt(i), source.valueAt(i));
 }
 
 namespace {
@@ -101,21 +89,21 @@ class FlagReader
 public:
     explicit FlagReader(const THashedStringList& table) : flags(table) {}
 
-    bool isOn(const std::string& key)
+    bool isOn(std::string_view key)
     {
         int i = next;
-        if (i >= flags.count() || !isKey(flags.nameAt(i), key)) {
+        if (i >= flags.count() || !isKey(flags.nameViewAt(i), key)) {
             i = flags.indexOfName(key);
             if (i < 0)
                 return false;
         }
         next = i + 1;
-        return isFlagOn(flags.valueAt(i));
+        return isFlagOn(flags.valueViewAt(i));
     }
 
 private:
     // The tables almost always spell a key alike, so the exact comparison settles most cases.
-    static bool isKey(const std::string& name, const std::string& key)
+    static bool isKey(std::string_view name, std::string_view key)
     {
         return name == key || Windows1252::sameText(name, key);
     }
@@ -140,16 +128,17 @@ void ExportModul::forEachEntry(const std::function<void(const Entry&)>& write) c
     FlagReader breaks(*breakFlags);
     FlagReader unixEnds(*unixFlags);
     Entry entry;
+    std::string unixText, encoded;
     const int n = keys->count();
     for (int i = 0; i < n; ++i) {
-        entry.key = keys->nameAt(i);
-        entry.text = keys->valueAt(i);
+        entry.key = keys->nameViewAt(i);
+        entry.text = keys->valueViewAt(i);
         entry.html = html.isOn(entry.key);
         entry.breaks = breaks.isOn(entry.key);
-        if (unixEnds.isOn(entry.key) && entry.text.find('\r') != std::string::npos)
-            entry.text = LineBreaks::normalize(entry.text, LineBreaks::lf);
+        if (unixEnds.isOn(entry.key) && entry.text.find('\r') != std::string_view::npos)
+            entry.text = unixText = LineBreaks::normalize(entry.text, LineBreaks::lf);
         if (entry.html && hasEntityBytes(entry.text))
-            entry.text = htmlEncoder->encodeEntities(entry.text);
+            entry.text = encoded = htmlEncoder->encodeEntities(entry.text);
         write(entry);
     }
 }

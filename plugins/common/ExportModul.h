@@ -34,10 +34,11 @@ protected:
     // One entry of `keys` as a writer receives it: the key as it stands in the table, and
     // its text after the steps that both formats take by the key's flags: with the UNIX flag
     // every CR LF and lone CR made LF, then with the HTML flag every byte HTML-encoded.
+    // Both are valid during the writer's call only.
     struct Entry
     {
-        std::string key;
-        std::string text;
+        std::string_view key;
+        std::string_view text;
         bool html;
         bool breaks;
     };
@@ -65,7 +66,4 @@ protected:
     std::unique_ptr<THashedStringList> unixFlags;
     std::string fileName;
     std::unique_ptr<HTML_Encoder> htmlEncoder;
-
-private:
-    static void copyTable(const THashedStringList& source, THashedStringList& target);
 };

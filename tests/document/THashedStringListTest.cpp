@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 namespace {
@@ -234,3 +235,85 @@ TEST(THashedStringList, RemovingALaterEntryUnderAnEqualsNameShowsTheEarlierOne)
 }
 
 } // namespace
+
+namespace {
+
+// Names unique without regard to case, some in other letter cases than others.
+std::vector<std::string> uniqueNames(int n, std::mt19937& random)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < n; ++i)
+        names.push_back((random() % 2 ? "key." : "KEY.") + std::to_string(i) + (random() % 3 ? "" : "\xE4"));
+    std::shuffle(names.begin(), names.end(), random);
+    return names;
+}
+
+} // namespace
+
+// The bulk paths (entries appended without a lookup, an index placed in one pass, a copy that
+// shares its texts) against settings one by one, at sizes on both sides of the one-pass
+// placement, and through the same random changes afterwards.
+TEST(THashedStringList, BulkAppendsAndCopiesGiveTheTablesOfSettingsOneByOne)
+{
+    for (const int n : {10, 5000, 30000}) {
+        std::mt19937 random(static_cast<unsigned>(n));
+        const std::vector<std::string> names = uniqueNames(n, random);
+        THashedStringList bySetting, byAppending;
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            const std::string text = i % 7 == 0 ? "" : "text " + std::to_string(i);
+            bySetting.setValue(names[i], text);
+            byAppending.appendNew(names[i], text);
+        }
+        THashedStringList copied, copiedOneByOne;
+        copied.copyFrom(bySetting);
+        // A target that is not empty takes the general way.
+        copiedOneByOne.setValue("\x01", "x");
+        copiedOneByOne.copyFrom(bySetting);
+        copiedOneByOne.remove(0);
+
+        std::vector<THashedStringList*> tables = {&byAppending, &copied, &copiedOneByOne};
+        for (THashedStringList* t : tables) {
+            ASSERT_EQ(entries(*t), entries(bySetting)) << n;
+            for (std::size_t i = 0; i < names.size(); i += 3)
+                ASSERT_EQ(t->indexOfName(Windows1252::upperCase(names[i])), bySetting.indexOfName(names[i]))
+                    << n;
+            ASSERT_EQ(t->indexOfName("absent"), -1);
+        }
+        // The same changes to all: settings, removals, new names; and the source's own
+        // changes after the copy stay out of the copies.
+        tables.push_back(&bySetting);
+        for (int step = 0; step < 3000; ++step) {
+            const std::string name =
+                step % 5 == 0 ? "new." + std::to_string(step) : names[random() % names.size()];
+            const std::string text = step % 4 == 0 ? "" : "changed " + std::to_string(step);
+            for (THashedStringList* t : tables)
+                t->setValue(name, text);
+        }
+        bySetting.setValue(names[1], "only in the source");
+        bySetting.remove(0);
+        ASSERT_EQ(entries(byAppending), entries(copied)) << n;
+        ASSERT_EQ(entries(copiedOneByOne), entries(copied)) << n;
+        for (const std::string& name : names)
+            ASSERT_EQ(copied.value(name), byAppending.value(name)) << n;
+    }
+}
+
+// Lookups in the order of the entries and out of it give what a lookup by name gives, with
+// gaps and with names cut at an "=".
+TEST(THashedStringList, LookupsFromAPlaceGiveTheLookupByName)
+{
+    for (const bool withEqualsNames : {false, true}) {
+        THashedStringList t;
+        for (int i = 0; i < 200; ++i)
+            t.setValue("k" + std::to_string(i), "v" + std::to_string(i));
+        if (withEqualsNames)
+            t.setValue("k5=x", "late");
+        for (int i = 0; i < 200; i += 9)
+            t.setValue("K" + std::to_string(i), "");
+        std::size_t place = 0;
+        for (const int i : {0, 1, 2, 3, 5, 4, 150, 151, 7, 199, 300}) {
+            const std::string name = "K" + std::to_string(i);
+            ASSERT_EQ(t.valueView(name, THashedStringList::hashName(name), place), t.value(name)) << i;
+        }
+    }
+}
