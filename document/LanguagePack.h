@@ -167,7 +167,7 @@ private:
     void appendKeyElements(std::string& out, const FileError& failure) const;
     void readKeys(pugi::xml_node content);
     void stopAtKey();
-    void reserveFor(const pugi::xml_node& content);
+    std::size_t reserveFor(const pugi::xml_node& content);
 
     struct ReplacedCharacters
     {

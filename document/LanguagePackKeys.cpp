@@ -7,8 +7,11 @@
 #include <pugixml.hpp>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <stdexcept>
+#include <vector>
 
 // The key elements of a pack: how the reader takes them from the tree into the key list and
 // the five tables, and how the writer puts the key list and the tables back into the file.
@@ -92,6 +95,45 @@ void refuseEqualsSign(std::string_view key)
         throw std::runtime_error("Schlüssel \"" + Windows1252::toUtf8(key) + "\": " + equalsSignInKeyName);
 }
 
+// The hashes of the names read so far: a name whose hash is not among them is surely new to
+// the tables, one whose hash is may repeat an earlier name. A slot holds the upper half of
+// a hash, its place stands for the lower bits: half the memory of whole hashes, which keeps
+// the set of a large pack in the processor's cache.
+class NameHashes
+{
+public:
+    explicit NameHashes(std::size_t names)
+    {
+        std::size_t size = 16;
+        while (size < (names + 1) * 2)
+            size *= 2;
+        slots.assign(size, 0);
+    }
+    void prefetch(std::size_t hash) const { __builtin_prefetch(&slots[hash & (slots.size() - 1)]); }
+    // False when the hash was there already, and once the set is full: a name it cannot hold
+    // counts as one that may repeat.
+    bool insert(std::size_t hash)
+    {
+        if ((used + 1) * 2 > slots.size())
+            return false;
+        const std::uint32_t upper = static_cast<std::uint32_t>(static_cast<std::uint64_t>(hash) >> 32) | 1;
+        const std::size_t mask = slots.size() - 1;
+        for (std::size_t s = hash & mask;; s = (s + 1) & mask) {
+            if (slots[s] == upper)
+                return false;
+            if (slots[s] == 0) { // 0 marks a free slot; every upper half is odd
+                slots[s] = upper;
+                ++used;
+                return true;
+            }
+        }
+    }
+
+private:
+    std::vector<std::uint32_t> slots;
+    std::size_t used = 0;
+};
+
 // A text the reader would drop as white space between elements if it stood as it is.
 inline bool whitespaceOnly(std::string_view text)
 {
@@ -105,8 +147,15 @@ inline bool whitespaceOnly(std::string_view text)
 // memory once.
 void LanguagePack::readKeys(pugi::xml_node content)
 {
-    reserveFor(content);
-    std::string id, flag, decoded;
+    const std::size_t visited = reserveFor(content);
+    THashedStringList* const tables[] = {&ValueList, &HtmlList, &BreakList, &UnixList, &CommentList};
+    // While every name read is new to the tables (they start empty, and no name so far may
+    // be an earlier one again), its entries are appended without a lookup. The first name
+    // that may repeat ends that: from then on each setting goes by the tables' rules.
+    bool namesNew = std::all_of(std::begin(tables), std::end(tables),
+                                [](const THashedStringList* t) { return t->count() == 0; });
+    NameHashes seen(namesNew ? visited : 0);
+    std::string id, htmlFlag, breakFlag, unixFlag, decoded;
     try {
         for (pugi::xml_node node = content.child("key"), next; node; node = next) {
             next = node.next_sibling();
@@ -119,18 +168,35 @@ void LanguagePack::readKeys(pugi::xml_node content)
             }
             refuseEqualsSign(key);
             const std::size_t hash = THashedStringList::hashName(key);
-            if (a.encodeHTML)
-                HtmlList.setValue(key, hash, plainText(a.encodeHTML.value(), flag, lost));
-            if (a.preserveLinebreaks)
-                BreakList.setValue(key, hash, plainText(a.preserveLinebreaks.value(), flag, lost));
-            if (a.unixNewline)
-                UnixList.setValue(key, hash, plainText(a.unixNewline.value(), flag, lost));
-            // A key element without children keeps its flags but is not listed.
+            // The flags and the children are looked at while the name's slot is fetched.
+            if (namesNew)
+                seen.prefetch(hash);
+            const std::string_view html =
+                a.encodeHTML ? plainText(a.encodeHTML.value(), htmlFlag, lost) : std::string_view();
+            const std::string_view breaks = a.preserveLinebreaks
+                                                ? plainText(a.preserveLinebreaks.value(), breakFlag, lost)
+                                                : std::string_view();
+            const std::string_view unixEnds =
+                a.unixNewline ? plainText(a.unixNewline.value(), unixFlag, lost) : std::string_view();
             const KeyChildren children(node);
+            namesNew = namesNew && seen.insert(hash);
+            auto set = [&](THashedStringList& table, std::string_view text) {
+                if (namesNew)
+                    table.appendNew(key, text);
+                else
+                    table.setValue(key, hash, text);
+            };
+            if (a.encodeHTML)
+                set(HtmlList, html);
+            if (a.preserveLinebreaks)
+                set(BreakList, breaks);
+            if (a.unixNewline)
+                set(UnixList, unixEnds);
+            // A key element without children keeps its flags but is not listed.
             if (children.any) {
-                ValueList.setValue(key, hash, elementText(children.value, key, decoded, lost));
+                set(ValueList, elementText(children.value, key, decoded, lost));
                 keys.appendUnsorted(std::string(key));
-                CommentList.setValue(key, hash, elementText(children.comment, key, decoded, lost));
+                set(CommentList, elementText(children.comment, key, decoded, lost));
             }
             // Named as the file spells it: the name in memory may have lost characters itself.
             if (lost)
@@ -163,16 +229,17 @@ void LanguagePack::stopAtKey()
 }
 
 // Sizes the five tables for the keys the reader may list: the visited elements with
-// children. Room for every child instead would let a file of empty elements claim memory
-// out of all proportion to what it holds.
-void LanguagePack::reserveFor(const pugi::xml_node& content)
+// children. Room for every child instead would let a file of empty elements claim memory out
+// of all proportion to what it holds. Returns the number of visited elements.
+std::size_t LanguagePack::reserveFor(const pugi::xml_node& content)
 {
-    std::size_t n = 0;
-    for (pugi::xml_node node = content.child("key"); node; node = node.next_sibling())
+    std::size_t visited = 0, listed = 0;
+    for (pugi::xml_node node = content.child("key"); node; node = node.next_sibling(), ++visited)
         if (node.first_child() || *node.value())
-            ++n;
+            ++listed;
     for (THashedStringList* table : {&ValueList, &HtmlList, &BreakList, &UnixList, &CommentList})
-        table->reserve(static_cast<std::size_t>(table->count()) + n);
+        table->reserve(static_cast<std::size_t>(table->count()) + listed);
+    return visited;
 }
 
 // Appends one `key` element per non-empty name of the key list, in its order, as UTF-8 XML:
@@ -209,10 +276,17 @@ void LanguagePack::appendKeyElements(std::string& out, const FileError& failure)
         written &= XmlFile::appendAttribute(out, text);
         out += '"';
     };
+    // The tables of a pack read from a file hold the keys in the order of the key list, as a
+    // rule: each is read at the place after the entry found last before it is looked up.
+    std::size_t places[5] = {};
     for (const std::string& key : keys.items()) {
         if (key.empty())
             continue;
-        const KeyRecordView record = recordView(key, THashedStringList::hashName(key));
+        const std::size_t hash = THashedStringList::hashName(key);
+        const KeyRecordView record = {
+            ValueList.valueView(key, hash, places[0]), CommentList.valueView(key, hash, places[1]),
+            HtmlList.valueView(key, hash, places[2]), BreakList.valueView(key, hash, places[3]),
+            UnixList.valueView(key, hash, places[4])};
         out += "<key "sv;
         attribute("id", key);
         attribute(" encodeHTML", record.htmlFlag);

@@ -1,5 +1,9 @@
 #include "LanguagePack.h"
 #include "TempDir.h"
+#include "Windows1252.h"
+
+#include <algorithm>
+#include <random>
 
 #include <gtest/gtest.h>
 
@@ -253,6 +257,80 @@ TEST_F(ReadPack, NestingUpToTheLimitAndHugeValuesAreReadAndDeeperNestingIsRefuse
     const std::string big(50u << 20, 'x');
     read(pack("<key id=\"big\"><value>" + big + "</value></key>"));
     EXPECT_EQ(doc.ValueList.value("big").size(), big.size());
+}
+
+// Random packs whose names repeat, in other letter cases too, from the first element on or
+// only later, against the reading steps done on plain lists: the reader takes a faster way
+// while every name is new and must end with the same key list and tables.
+TEST_F(ReadPack, RepeatedNamesAnywhereGiveTheTablesOfTheReadingSteps)
+{
+    using Plain = std::vector<std::pair<std::string, std::string>>;
+    auto set = [](Plain& table, const std::string& key, const std::string& text) {
+        const auto at = std::find_if(table.begin(), table.end(),
+                                     [&key](const auto& e) { return Windows1252::sameText(e.first, key); });
+        if (text.empty() && at != table.end())
+            table.erase(at);
+        else if (!text.empty() && at != table.end())
+            *at = {key, text};
+        else if (!text.empty())
+            table.emplace_back(key, text);
+    };
+    auto entries = [](const THashedStringList& t) {
+        Plain out;
+        for (int i = 0; i < t.count(); ++i)
+            out.emplace_back(t.nameAt(i), t.valueAt(i));
+        return out;
+    };
+    for (const int repeatFrom : {0, 1, 150, 299, 1000}) {
+        std::mt19937 random(static_cast<unsigned>(repeatFrom + 1));
+        std::string content;
+        Plain value, comment, flags[3];
+        std::vector<std::string> listed;
+        for (int i = 0; i < 300; ++i) {
+            const bool repeat = i >= repeatFrom && random() % 3 == 0;
+            std::string key =
+                "k" + std::to_string(1000 + (repeat ? random() % (i + 1) : static_cast<unsigned>(i)));
+            if (random() % 2)
+                key[0] = 'K';
+            const char* flagNames[3] = {"encodeHTML", "preserveLinebreaks", "unixNewline"};
+            const std::string flagTexts[3] = {"", "0", "1"};
+            content += "<key id=\"" + key + "\"";
+            std::string flag[3];
+            bool has[3];
+            for (int f = 0; f < 3; ++f) {
+                has[f] = random() % 4 != 0;
+                flag[f] = flagTexts[random() % 3];
+                if (has[f])
+                    content += std::string(" ") + flagNames[f] + "=\"" + flag[f] + "\"";
+            }
+            for (int f = 0; f < 3; ++f)
+                if (has[f])
+                    set(flags[f], key, flag[f]);
+            const std::string text = random() % 4 ? "t" + std::to_string(i) : "";
+            const std::string note = random() % 2 ? "c" + std::to_string(i) : "";
+            if (random() % 8 == 0) {
+                content += "/>";
+                continue;
+            }
+            content += "><value>" + text + "</value><comment>" + note + "</comment></key>";
+            set(value, key, text);
+            listed.push_back(key);
+            set(comment, key, note);
+        }
+        read(pack(content));
+        ASSERT_EQ(entries(doc.ValueList), value) << repeatFrom;
+        ASSERT_EQ(entries(doc.CommentList), comment) << repeatFrom;
+        ASSERT_EQ(entries(doc.HtmlList), flags[0]) << repeatFrom;
+        ASSERT_EQ(entries(doc.BreakList), flags[1]) << repeatFrom;
+        ASSERT_EQ(entries(doc.UnixList), flags[2]) << repeatFrom;
+        std::vector<std::string> keysRead = keys();
+        std::sort(keysRead.begin(), keysRead.end());
+        std::sort(listed.begin(), listed.end());
+        ASSERT_EQ(keysRead, listed) << repeatFrom;
+        for (const auto& [key, text] : value)
+            ASSERT_EQ(doc.ValueList.value(key), text);
+        doc.clearKeys();
+    }
 }
 
 } // namespace
