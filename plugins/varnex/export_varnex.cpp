@@ -10,24 +10,21 @@ ExportModul* createModule()
     return new ExportModul_VARNEX;
 }
 
-std::string doubleBackslashes(std::string_view text)
-{
-    return rewriteBytes(
-        text, [](char c) { return c == '\\'; }, [](std::string& out, char) { out += "\\\\"; });
-}
-
 } // namespace
 
 const ExportPlugin exportPlugin = {"Varnex", "po", "VarNex-Dateien (*.po)|*.po", createModule};
 
 // gettext reads backslash escapes, so a backslash of the text is doubled before the line
-// breaks and quotes are escaped; otherwise C:\temp would come back with a TAB in it.
+// breaks and quotes are escaped; otherwise C:\temp would come back with a TAB in it. The
+// three steps are taken in one pass straight into `out`: none of them brings in a byte that
+// a later one escapes, so each byte's escape is that of the one step that picks it.
 void ExportModul_VARNEX::appendPoString(std::string& out, std::string_view text) const
 {
-    if (!containsAnyOf<'\\', '"', '\r', '\n'>(text))
-        out += text;
-    else
-        out += htmlEncoder->escapeQuotes(htmlEncoder->escapeLinebreaks(doubleBackslashes(text)));
+    appendRewritten(
+        out, text, [](char c) { return c == '\\' || c == '"' || c == '\r' || c == '\n'; },
+        [](std::string& to, char c) {
+            to += c == '\\' ? "\\\\" : c == '"' ? "\\\"" : c == '\n' ? "\\n" : "\\r";
+        });
 }
 
 // The preserve-line-breaks flag has no effect here: a PO string holds no raw line break
