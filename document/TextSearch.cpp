@@ -35,8 +35,8 @@ KeyList searchTexts(const THashedStringList& values, std::string_view searchText
         return results;
     const std::string needle = Windows1252::lowerCase(searchText);
     for (int i = 0; i < values.count(); ++i) {
-        if (containsFolded(values.valueAt(i), needle))
-            results.appendUnsorted(values.nameAt(i));
+        if (containsFolded(values.valueViewAt(i), needle))
+            results.appendUnsorted(std::string(values.nameViewAt(i)));
     }
     results.sort();
     return results;
