@@ -1,6 +1,9 @@
 // korvel_window_bench [keys]: times the main window with a pack of many keys (100,000 by
-// default): filling the key list, showing a key, and one keystroke in the key field.
+// default): filling the key list, showing a key, one keystroke in the key field, opening the
+// pack from its file and one keystroke in the search field.
 // Runs offscreen unless QT_QPA_PLATFORM says otherwise.
+#include "PackGenerator.h"
+#include "SearchResultList.h"
 #include "TForm1.h"
 #include "TKeyField.h"
 #include "WindowBench.h"
@@ -75,12 +78,11 @@ int main(int argc, char* argv[])
         }
     }
 
-    // The same pack written to a file and opened through the window, reader included.
+    // A pack of as many keys with realistic texts (about 230 bytes a key in the file) opened
+    // through the window, reader included.
     QTemporaryDir folder;
     dialogs.packPath = (folder.path() + "/bench.xml").toStdString();
-    pack.loadNewDocumentTree();
-    pack.infoValuesToBlock();
-    pack.write(dialogs.packPath);
+    writeGeneratedPack(dialogs.packPath, count);
     Figures open;
     for (int run = 0; run < 3; ++run) {
         open.time([&] {
@@ -89,10 +91,24 @@ int main(int argc, char* argv[])
         });
     }
 
+    // Typing a word letter by letter into the search field of the opened pack: each keystroke
+    // runs one search over every text.
+    Figures search;
+    QLineEdit* field = window.suchbegriff;
+    for (int run = 0; run < 5; ++run) {
+        field->clear();
+        for (const QChar c : QString::fromUtf8("Größe"))
+            search.time([&] {
+                QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
+                window.ergenbisse->repaint();
+            });
+    }
+
     std::printf("%d keys\n", count);
     fill.report("fill the key list");
     show.report("show a key");
     keystroke.report("keystroke in the key field");
     open.report("open the pack (file to window)");
+    search.report("keystroke in the search field");
     return 0;
 }
