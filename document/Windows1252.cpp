@@ -339,9 +339,11 @@ namespace {
 // Makes `out` `size` bytes long for a writer that fills it and then cuts it to what it wrote.
 // A string that is reused keeps its memory, so only the bytes beyond its last length are
 // filled.
+// At least `size` bytes to write at out.data(); a string long enough already is not filled.
 char* room(std::string& out, std::size_t size)
 {
-    out.resize(size);
+    if (out.size() < size)
+        out.resize(size);
     return out.data();
 }
 
@@ -427,7 +429,7 @@ namespace {
 
 // The two-pass decoding into `out`: the whole text converted plainly, then those bytes
 // decoded as UTF-8; a text that is no such UTF-8 keeps its plain form.
-template <bool crLf> void decodeInTwoPasses(std::string_view utf8, std::string& out, bool& lost)
+template <bool crLf> std::size_t decodeInTwoPasses(std::string_view utf8, std::string& out, bool& lost)
 {
     std::string bytes(utf8.size(), '\0');
     // What the plain conversion replaces counts by the form the text turns out in: as the plain
@@ -448,7 +450,7 @@ template <bool crLf> void decodeInTwoPasses(std::string_view utf8, std::string& 
             if (cp == invalid) {
                 out = crLf ? LineBreaks::normalize(bytes, LineBreaks::crLf) : std::move(bytes);
                 lost |= plainLost;
-                return;
+                return out.size();
             }
             *w++ = encodeCodePoint(cp);
         } else if (const std::size_t lineBreak = crLf ? LineBreaks::at(bytes, pos) : 0) {
@@ -462,12 +464,15 @@ template <bool crLf> void decodeInTwoPasses(std::string_view utf8, std::string& 
     }
     out.resize(static_cast<std::size_t>(w - start));
     lost |= bytesLost || decodedLost;
+    return out.size();
 }
 
-// UTF-8-in-8-bit decoding in one pass into `out`, optionally making every line break CR LF:
+// UTF-8-in-8-bit decoding in one pass into the start of `out`, optionally making every line
+// break CR LF; returns the decoded length, and `out` may be longer. So a buffer that takes
+// text after text is never filled anew:
 // each character of the element text stands for one byte of the UTF-8 form. Anything
 // unusual goes to the two-pass decoding, which decides exactly.
-template <bool crLf> void decodeDoubled(std::string_view utf8, std::string& out, bool& lost)
+template <bool crLf> std::size_t decodeDoubled(std::string_view utf8, std::string& out, bool& lost)
 {
     // What this pass replaces counts only if it decodes the whole text; the two-pass decoding
     // decides afresh otherwise.
@@ -543,8 +548,8 @@ template <bool crLf> void decodeDoubled(std::string_view utf8, std::string& out,
         replaced |= !exactlyRepresentable(cp);
         *w++ = encodeCodePoint(cp);
     }
-    out.resize(static_cast<std::size_t>(w - start));
     lost |= replaced;
+    return static_cast<std::size_t>(w - start);
 }
 
 } // namespace
@@ -553,7 +558,7 @@ std::string decodeUtf8In8Bit(std::string_view utf8)
 {
     std::string out;
     bool lost = false;
-    decodeDoubled<false>(utf8, out, lost);
+    out.resize(decodeDoubled<false>(utf8, out, lost));
     return out;
 }
 
@@ -561,13 +566,14 @@ std::string decodeText(std::string_view utf8)
 {
     std::string out;
     bool lost = false;
-    decodeDoubled<true>(utf8, out, lost);
+    out.resize(decodeDoubled<true>(utf8, out, lost));
     return out;
 }
 
-void decodeTextInto(std::string_view utf8, std::string& out, bool& lost)
+std::string_view decodeTextInto(std::string_view utf8, std::string& out, bool& lost)
 {
-    decodeDoubled<true>(utf8, out, lost);
+    const std::size_t length = decodeDoubled<true>(utf8, out, lost);
+    return {out.data(), length};
 }
 
 std::string upperCase(std::string_view text)

@@ -41,10 +41,11 @@ std::string decodeUtf8In8Bit(std::string_view utf8);
 // decodeUtf8In8Bit with every line break made CR LF, in one pass: how the reader takes
 // the text of a `value` or `comment`.
 std::string decodeText(std::string_view utf8);
-// The same into `out`, which it replaces: the reader decodes text after text into one string
-// and keeps its memory. `lost` becomes true when a character of the text had no exact
-// Windows-1252 byte and was replaced. `utf8` must not lie in `out`.
-void decodeTextInto(std::string_view utf8, std::string& out, bool& lost);
+// The same into the memory of `out`, which the decoded text returned lies in (valid until
+// `out` changes): the reader decodes text after text into one string and keeps its memory.
+// `lost` becomes true when a character of the text had no exact Windows-1252 byte and was
+// replaced. `utf8` must not lie in `out`.
+std::string_view decodeTextInto(std::string_view utf8, std::string& out, bool& lost);
 
 // The UTF-8 bytes that one Windows-1252 byte becomes: by the plain conversion, or (doubled)
 // by the UTF-8-in-8-bit encoding. For writers that convert and escape in one pass.

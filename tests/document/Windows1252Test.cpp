@@ -86,8 +86,9 @@ TEST(Windows1252, EveryTextComesBackFromItsDoubledForm)
         ASSERT_EQ(decodeText(encodeUtf8In8Bit(text)), LineBreaks::normalize(text, LineBreaks::crLf)) << text;
         ASSERT_EQ(decodeUtf8In8Bit(encodeUtf8In8Bit(text)), text);
         bool lost = false;
-        decodeTextInto(encodeUtf8In8Bit(text), decoded, lost);
-        ASSERT_EQ(decoded, LineBreaks::normalize(text, LineBreaks::crLf)) << text;
+        ASSERT_EQ(decodeTextInto(encodeUtf8In8Bit(text), decoded, lost),
+                  LineBreaks::normalize(text, LineBreaks::crLf))
+            << text;
         ASSERT_FALSE(lost) << text;
     }
 }
@@ -126,8 +127,7 @@ TEST(Windows1252, TextThatIsNotUtf8In8BitKeepsItsPlainForm)
     for (const auto& c : cases) {
         std::string into(64, 'x');
         bool lost = false;
-        decodeTextInto(c.utf8, into, lost);
-        EXPECT_EQ(into, c.text) << c.utf8;
+        EXPECT_EQ(decodeTextInto(c.utf8, into, lost), c.text) << c.utf8;
         EXPECT_EQ(lost, c.lost) << c.utf8;
         lost = false;
         fromUtf8Into(c.utf8, into, lost);
