@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 #include <iterator>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -32,16 +33,20 @@ std::string_view elementText(const pugi::xml_node& element, std::string_view key
     if (!singleText)
         throw std::runtime_error("Schlüssel \"" + Windows1252::toUtf8(key) + "\": Das Element \"" +
                                  element.name() + "\" darf nur einen Text enthalten.");
-    Windows1252::decodeTextInto(*text ? text : first.value(), decoded, lost);
-    return decoded;
+    return Windows1252::decodeTextInto(*text ? text : first.value(), decoded, lost);
 }
 
 // An attribute value by the plain conversion; ASCII texts (ids and flags, as a rule) pass as
 // they stand, others are converted into `converted`.
 std::string_view plainText(const char* utf8, std::string& converted, bool& lost)
 {
-    std::string_view text(utf8);
-    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+    // Its length and whether it is ASCII in one pass.
+    unsigned char high = 0;
+    const char* end = utf8;
+    for (; *end; ++end)
+        high |= static_cast<unsigned char>(*end);
+    const std::string_view text(utf8, static_cast<std::size_t>(end - utf8));
+    if (high < 0x80)
         return text;
     Windows1252::fromUtf8Into(text, converted, lost);
     return converted;
@@ -54,12 +59,25 @@ struct KeyAttributes
     explicit KeyAttributes(const pugi::xml_node& node)
     {
         for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
-            const std::string_view name = a.name();
-            pugi::xml_attribute* slot = name == "id"                   ? &id
-                                        : name == "encodeHTML"         ? &encodeHTML
-                                        : name == "preserveLinebreaks" ? &preserveLinebreaks
-                                        : name == "unixNewline"        ? &unixNewline
-                                                                       : nullptr;
+            // Told apart by the first letter, then compared whole.
+            const char* name = a.name();
+            pugi::xml_attribute* slot = nullptr;
+            switch (name[0]) {
+            case 'i':
+                slot = std::strcmp(name, "id") == 0 ? &id : nullptr;
+                break;
+            case 'e':
+                slot = std::strcmp(name, "encodeHTML") == 0 ? &encodeHTML : nullptr;
+                break;
+            case 'p':
+                slot = std::strcmp(name, "preserveLinebreaks") == 0 ? &preserveLinebreaks : nullptr;
+                break;
+            case 'u':
+                slot = std::strcmp(name, "unixNewline") == 0 ? &unixNewline : nullptr;
+                break;
+            default:
+                break;
+            }
             // As with a lookup by name, the first attribute of a name counts.
             if (slot && !*slot)
                 *slot = a;
@@ -86,6 +104,24 @@ struct KeyChildren
             else if (child.first_child())
                 shallow = false;
         }
+    }
+};
+
+// A key element as far as it is read before its turn: its attributes and its name, by the
+// plain conversion into `id` (an empty name where it has none), and the name's hash.
+struct KeyElement
+{
+    pugi::xml_node node;
+    KeyAttributes attributes;
+    std::string_view key;
+    std::size_t hash = 0;
+    bool lost = false;
+    KeyElement(const pugi::xml_node& element, std::string& id) : node(element), attributes(element)
+    {
+        if (attributes.id)
+            key = plainText(attributes.id.value(), id, lost);
+        if (!key.empty())
+            hash = THashedStringList::hashName(key);
     }
 };
 
@@ -155,22 +191,33 @@ void LanguagePack::readKeys(pugi::xml_node content)
     bool namesNew = std::all_of(std::begin(tables), std::end(tables),
                                 [](const THashedStringList* t) { return t->count() == 0; });
     NameHashes seen(namesNew ? visited : 0);
-    std::string id, htmlFlag, breakFlag, unixFlag, decoded;
+    // Each element's name is taken while the element before it is read, so that the name's
+    // slot among those seen is fetched meanwhile; the two names live in `ids` by turns.
+    std::string ids[2], htmlFlag, breakFlag, unixFlag, decoded;
+    auto take = [&](pugi::xml_node node, std::string& id) {
+        std::optional<KeyElement> element;
+        if (node) {
+            element.emplace(node, id);
+            if (namesNew && !element->key.empty())
+                seen.prefetch(element->hash);
+        }
+        return element;
+    };
     try {
-        for (pugi::xml_node node = content.child("key"), next; node; node = next) {
-            next = node.next_sibling();
-            const KeyAttributes a(node);
-            bool lost = false;
-            const std::string_view key = a.id ? plainText(a.id.value(), id, lost) : std::string_view();
+        std::optional<KeyElement> current = take(content.child("key"), ids[0]);
+        for (int turn = 1; current; turn ^= 1) {
+            std::optional<KeyElement> next = take(current->node.next_sibling(), ids[turn]);
+            const pugi::xml_node node = current->node;
+            const KeyAttributes& a = current->attributes;
+            const std::string_view key = current->key;
+            bool lost = current->lost;
             if (key.empty()) {
                 XmlFile::removeChild(content, node);
+                current = std::move(next);
                 continue;
             }
             refuseEqualsSign(key);
-            const std::size_t hash = THashedStringList::hashName(key);
-            // The flags and the children are looked at while the name's slot is fetched.
-            if (namesNew)
-                seen.prefetch(hash);
+            const std::size_t hash = current->hash;
             const std::string_view html =
                 a.encodeHTML ? plainText(a.encodeHTML.value(), htmlFlag, lost) : std::string_view();
             const std::string_view breaks = a.preserveLinebreaks
@@ -208,6 +255,7 @@ void LanguagePack::readKeys(pugi::xml_node content)
                 content.remove_child(node);
             else
                 XmlFile::removeChild(content, node);
+            current = std::move(next);
         }
     } catch (const std::runtime_error& e) {
         stopAtKey();

@@ -327,8 +327,12 @@ THashedStringList::Entry THashedStringList::makeEntry(std::string_view name, std
     at[name.size()] = '=';
     std::memcpy(at + name.size() + 1, text.data(), text.size());
     liveBytes += length;
-    const std::string_view stored(at, length);
-    return {at, static_cast<std::uint32_t>(length), static_cast<std::uint32_t>(stored.find('='))};
+    // The name ends at its first "=", or at the one written after it. Names are short: a plain
+    // loop finds it sooner than a call of memchr.
+    std::size_t nameLength = 0;
+    while (nameLength < name.size() && name[nameLength] != '=')
+        ++nameLength;
+    return {at, static_cast<std::uint32_t>(length), static_cast<std::uint32_t>(nameLength)};
 }
 
 void THashedStringList::release(const Entry& e)
