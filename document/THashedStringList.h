@@ -32,6 +32,8 @@ public:
     ~THashedStringList() = default;
 
     int count() const { return liveEntries; }
+    // The length of all entries' texts, name "=" value, together.
+    std::size_t textSize() const { return liveBytes; }
     std::string nameAt(int index) const;
     std::string valueAt(int index) const;
     // The same without a copy, valid until the table changes.
