@@ -21,7 +21,7 @@
 namespace {
 
 const int keyCount = 100000;
-const int runs = std::getenv("KORVEL_BENCH_RUNS") ? std::atoi(std::getenv("KORVEL_BENCH_RUNS")) : 5;
+const int runs = std::getenv("KORVEL_BENCH_RUNS") ? std::atoi(std::getenv("KORVEL_BENCH_RUNS")) : 7;
 const std::string lconvert = "/usr/lib/qt6/bin/lconvert";
 
 double seconds(const std::string& command)

@@ -20,11 +20,9 @@ const ExportPlugin exportPlugin = {"Varnex", "po", "VarNex-Dateien (*.po)|*.po",
 // a later one escapes, so each byte's escape is that of the one step that picks it.
 void ExportModul_VARNEX::appendPoString(std::string& out, std::string_view text) const
 {
-    appendRewritten(
-        out, text, [](char c) { return c == '\\' || c == '"' || c == '\r' || c == '\n'; },
-        [](std::string& to, char c) {
-            to += c == '\\' ? "\\\\" : c == '"' ? "\\\"" : c == '\n' ? "\\n" : "\\r";
-        });
+    appendRewrittenAnyOf<'\\', '"', '\r', '\n'>(out, text, [](std::string& to, char c) {
+        to += c == '\\' ? "\\\\" : c == '"' ? "\\\"" : c == '\n' ? "\\n" : "\\r";
+    });
 }
 
 // The preserve-line-breaks flag has no effect here: a PO string holds no raw line break
