@@ -28,6 +28,9 @@ const std::vector<std::string> texts = {
     "lone\nLF",
     "mixed\r\nCR LF\rand\nLF",
     "?> <?php echo 1;",
+    // Escapes on both sides of the sixteen-byte steps in which a writer may scan.
+    "fifteen bytes \\\"sixteen\" and on \\ to thirty\r\nthirty-three",
+    "a plain start of twenty bytes, then \\",
 };
 
 const std::vector<std::string> specialKeys = {
