@@ -19,11 +19,10 @@
 
 namespace {
 
-// The text of a `value` or `comment` element: empty without the element or without
-// content; one text (held as the element's value) or one CDATA node is the text, decoded
-// into `decoded`; anything else ends the reading.
-std::string_view elementText(const pugi::xml_node& element, std::string_view key, std::string& decoded,
-                             bool& lost)
+// The text of a `value` or `comment` element as the file holds it: empty without the element
+// or without content; one text (held as the element's value) or one CDATA node is the text;
+// anything else ends the reading.
+std::string_view elementSource(const pugi::xml_node& element, std::string_view key)
 {
     const char* text = element.value();
     const pugi::xml_node first = element.first_child();
@@ -33,7 +32,7 @@ std::string_view elementText(const pugi::xml_node& element, std::string_view key
     if (!singleText)
         throw std::runtime_error("Schlüssel \"" + Windows1252::toUtf8(key) + "\": Das Element \"" +
                                  element.name() + "\" darf nur einen Text enthalten.");
-    return Windows1252::decodeTextInto(*text ? text : first.value(), decoded, lost);
+    return *text ? text : first.value();
 }
 
 // An attribute value by the plain conversion; ASCII texts (ids and flags, as a rule) pass as
@@ -52,6 +51,16 @@ std::string_view plainText(const char* utf8, std::string& converted, bool& lost)
     return converted;
 }
 
+// Whether the name of the tree is `wanted`: compared up to the first difference, without
+// measuring the name first.
+inline bool isNamed(const char* name, std::string_view wanted)
+{
+    for (const char c : wanted)
+        if (*name++ != c)
+            return false;
+    return *name == '\0';
+}
+
 // The four attributes of a key element, found in one pass over its attributes.
 struct KeyAttributes
 {
@@ -59,25 +68,12 @@ struct KeyAttributes
     explicit KeyAttributes(const pugi::xml_node& node)
     {
         for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
-            // Told apart by the first letter, then compared whole.
             const char* name = a.name();
-            pugi::xml_attribute* slot = nullptr;
-            switch (name[0]) {
-            case 'i':
-                slot = std::strcmp(name, "id") == 0 ? &id : nullptr;
-                break;
-            case 'e':
-                slot = std::strcmp(name, "encodeHTML") == 0 ? &encodeHTML : nullptr;
-                break;
-            case 'p':
-                slot = std::strcmp(name, "preserveLinebreaks") == 0 ? &preserveLinebreaks : nullptr;
-                break;
-            case 'u':
-                slot = std::strcmp(name, "unixNewline") == 0 ? &unixNewline : nullptr;
-                break;
-            default:
-                break;
-            }
+            pugi::xml_attribute* slot = isNamed(name, "id")                   ? &id
+                                        : isNamed(name, "encodeHTML")         ? &encodeHTML
+                                        : isNamed(name, "preserveLinebreaks") ? &preserveLinebreaks
+                                        : isNamed(name, "unixNewline")        ? &unixNewline
+                                                                              : nullptr;
             // As with a lookup by name, the first attribute of a name counts.
             if (slot && !*slot)
                 *slot = a;
@@ -97,9 +93,9 @@ struct KeyChildren
         for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
             any = true;
             const char* name = child.name();
-            if (!value && std::strcmp(name, "value") == 0 && child.type() == pugi::node_element)
+            if (!value && isNamed(name, "value") && child.type() == pugi::node_element)
                 value = child;
-            else if (!comment && std::strcmp(name, "comment") == 0 && child.type() == pugi::node_element)
+            else if (!comment && isNamed(name, "comment") && child.type() == pugi::node_element)
                 comment = child;
             else if (child.first_child())
                 shallow = false;
@@ -233,6 +229,16 @@ void LanguagePack::readKeys(pugi::xml_node content)
                 else
                     table.setValue(key, hash, text);
             };
+            // A text is decoded straight into the table while names are new.
+            auto setDecoded = [&](THashedStringList& table, const pugi::xml_node& element) {
+                const std::string_view source = elementSource(element, key);
+                if (namesNew)
+                    table.appendNewWritten(key, Windows1252::decodedRoom(source), [&](char* to) {
+                        return Windows1252::decodeTextTo(source, to, lost);
+                    });
+                else
+                    table.setValue(key, hash, Windows1252::decodeTextInto(source, decoded, lost));
+            };
             if (a.encodeHTML)
                 set(HtmlList, html);
             if (a.preserveLinebreaks)
@@ -241,9 +247,9 @@ void LanguagePack::readKeys(pugi::xml_node content)
                 set(UnixList, unixEnds);
             // A key element without children keeps its flags but is not listed.
             if (children.any) {
-                set(ValueList, elementText(children.value, key, decoded, lost));
+                setDecoded(ValueList, children.value);
                 keys.appendUnsorted(std::string(key));
-                set(CommentList, elementText(children.comment, key, decoded, lost));
+                setDecoded(CommentList, children.comment);
             }
             // Named as the file spells it: the name in memory may have lost characters itself.
             if (lost)

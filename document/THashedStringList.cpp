@@ -303,26 +303,31 @@ void THashedStringList::clear()
     indexValid = true;
 }
 
-// Writes name "=" text into a block: small texts one after another into the current small
-// block, a large one into a block of its own.
-THashedStringList::Entry THashedStringList::makeEntry(std::string_view name, std::string_view text)
+// Room for `length` bytes in a block: small texts one after another in the current small
+// block, a large one in a block of its own.
+char* THashedStringList::allocateText(std::size_t length)
 {
-    const std::size_t length = name.size() + 1 + text.size();
-    char* at = nullptr;
     if (length > blockSize / 4) {
         blocks.push_back({std::make_shared_for_overwrite<char[]>(length), length, length});
         if (smallBlock == blocks.size() - 1) // there was no small block
             smallBlock = blocks.size();
-        at = blocks.back().data.get();
-    } else {
-        if (smallBlock >= blocks.size() || blocks[smallBlock].size - blocks[smallBlock].used < length) {
-            blocks.push_back({std::make_shared_for_overwrite<char[]>(blockSize), blockSize, 0});
-            smallBlock = blocks.size() - 1;
-        }
-        Block& b = blocks[smallBlock];
-        at = b.data.get() + b.used;
-        b.used += length;
+        return blocks.back().data.get();
     }
+    if (smallBlock >= blocks.size() || blocks[smallBlock].size - blocks[smallBlock].used < length) {
+        blocks.push_back({std::make_shared_for_overwrite<char[]>(blockSize), blockSize, 0});
+        smallBlock = blocks.size() - 1;
+    }
+    Block& b = blocks[smallBlock];
+    char* const at = b.data.get() + b.used;
+    b.used += length;
+    return at;
+}
+
+// Writes name "=" text into a block.
+THashedStringList::Entry THashedStringList::makeEntry(std::string_view name, std::string_view text)
+{
+    const std::size_t length = name.size() + 1 + text.size();
+    char* const at = allocateText(length);
     std::memcpy(at, name.data(), name.size());
     at[name.size()] = '=';
     std::memcpy(at + name.size() + 1, text.data(), text.size());
@@ -333,6 +338,53 @@ THashedStringList::Entry THashedStringList::makeEntry(std::string_view name, std
     while (nameLength < name.size() && name[nameLength] != '=')
         ++nameLength;
     return {at, static_cast<std::uint32_t>(length), static_cast<std::uint32_t>(nameLength)};
+}
+
+char* THashedStringList::reserveEntry(std::string_view name, std::size_t room)
+{
+    char* const at = allocateText(name.size() + 1 + room);
+    std::memcpy(at, name.data(), name.size());
+    at[name.size()] = '=';
+    return at + name.size() + 1;
+}
+
+void THashedStringList::commitEntry(std::string_view name, std::size_t room, std::size_t textLength)
+{
+    const std::size_t reserved = name.size() + 1 + room;
+    const std::size_t length = name.size() + 1 + textLength;
+    const bool ownBlock = reserved > blockSize / 4;
+    Block& b = ownBlock ? blocks.back() : blocks[smallBlock];
+    if (textLength == 0) {
+        // No text, no entry, and the room goes back whole.
+        if (!ownBlock) {
+            b.used -= reserved;
+        } else {
+            blocks.pop_back();
+            smallBlock = std::min(smallBlock, blocks.size());
+        }
+        return;
+    }
+    const char* at = b.data.get() + b.used - reserved;
+    if (!ownBlock) {
+        b.used -= reserved - length; // the last room taken in the small block
+    } else if (reserved - length > blockSize) {
+        // A large text takes a block of its own size rather than of its room.
+        auto exact = std::make_shared_for_overwrite<char[]>(length);
+        std::memcpy(exact.get(), at, length);
+        b = {std::move(exact), length, length};
+        at = b.data.get();
+    }
+    liveBytes += length;
+    std::size_t nameLength = 0;
+    while (nameLength < name.size() && name[nameLength] != '=')
+        ++nameLength;
+    if (nameLength != name.size())
+        sharedNames = true;
+    entries.push_back({at, static_cast<std::uint32_t>(length), static_cast<std::uint32_t>(nameLength)});
+    ++liveEntries;
+    if (!liveCounts.empty())
+        appendLiveCount();
+    indexValid = false;
 }
 
 void THashedStringList::release(const Entry& e)

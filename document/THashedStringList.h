@@ -62,6 +62,13 @@ public:
     // The same as setValue for a name the table holds no entry of (whatever its letter case),
     // which the caller knows: appended without a lookup, the index rebuilt at the next one.
     void appendNew(std::string_view name, std::string_view text);
+    // appendNew for a text that `write` puts straight into the table: it is given room for
+    // `room` bytes and returns how many it wrote (none: no entry).
+    template <typename Write> void appendNewWritten(std::string_view name, std::size_t room, Write write)
+    {
+        char* const text = reserveEntry(name, room);
+        commitEntry(name, room, write(text));
+    }
     // The export's copy: for each entry of `source` in turn, this table's value for its name
     // becomes the source's value for that name (that of its last entry). So this table gains
     // one entry per name, at the place the name first occurs, with the value of its last
@@ -107,6 +114,12 @@ private:
     void eraseSlot(std::size_t s);
     void closeGaps();
     Entry makeEntry(std::string_view name, std::string_view text);
+    // Room in a block for name "=" and a text of up to `room` bytes, name and "=" written;
+    // returns where the text goes. commitEntry appends the entry with the text's actual
+    // length and gives the rest of the room back; nothing may be allocated in between.
+    char* reserveEntry(std::string_view name, std::size_t room);
+    void commitEntry(std::string_view name, std::size_t room, std::size_t textLength);
+    char* allocateText(std::size_t length);
     void release(const Entry& e);
     void compactTexts();
     void indexEntry(int index) const;

@@ -467,18 +467,23 @@ template <bool crLf> std::size_t decodeInTwoPasses(std::string_view utf8, std::s
     return out.size();
 }
 
-// UTF-8-in-8-bit decoding in one pass into the start of `out`, optionally making every line
-// break CR LF; returns the decoded length, and `out` may be longer. So a buffer that takes
-// text after text is never filled anew:
-// each character of the element text stands for one byte of the UTF-8 form. Anything
-// unusual goes to the two-pass decoding, which decides exactly.
-template <bool crLf> std::size_t decodeDoubled(std::string_view utf8, std::string& out, bool& lost)
+// UTF-8-in-8-bit decoding in one pass to `start`, which has room for twice the text and
+// sixteen bytes, optionally making every line break CR LF; returns the decoded length. Each
+// character of the element text stands for one byte of the UTF-8 form. Anything unusual goes
+// to the two-pass decoding, which decides exactly.
+template <bool crLf> std::size_t decodeDoubledTo(std::string_view utf8, char* const start, bool& lost)
 {
     // What this pass replaces counts only if it decodes the whole text; the two-pass decoding
     // decides afresh otherwise.
     bool replaced = false;
-    char* const start = room(out, utf8.size() * (crLf ? 2 : 1) + 16);
     char* w = start;
+    // The two-pass decoding writes no more than twice the text either.
+    auto inTwoPasses = [&utf8, start, &lost] {
+        std::string decoded;
+        decodeInTwoPasses<crLf>(utf8, decoded, lost);
+        std::memcpy(start, decoded.data(), decoded.size());
+        return decoded.size();
+    };
     // The byte the next character stands for; 0 where it stands for none in the plain way.
     auto nextByte = [&utf8](std::size_t& pos) -> unsigned {
         if (pos >= utf8.size())
@@ -532,24 +537,31 @@ template <bool crLf> std::size_t decodeDoubled(std::string_view utf8, std::strin
         if (lead >= 0xC2 && lead < 0xE0) {
             const unsigned b1 = nextByte(pos);
             if ((b1 & 0xC0) != 0x80)
-                return decodeInTwoPasses<crLf>(utf8, out, lost);
+                return inTwoPasses();
             cp = ((lead & 0x1Fu) << 6) | (b1 & 0x3Fu);
         } else if (lead >= 0xE0 && lead < 0xF0) {
             const unsigned b1 = nextByte(pos);
             const unsigned b2 = (b1 & 0xC0) == 0x80 ? nextByte(pos) : 0;
             if ((b2 & 0xC0) != 0x80)
-                return decodeInTwoPasses<crLf>(utf8, out, lost);
+                return inTwoPasses();
             cp = ((lead & 0x0Fu) << 12) | ((b1 & 0x3Fu) << 6) | (b2 & 0x3Fu);
             if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))
-                return decodeInTwoPasses<crLf>(utf8, out, lost);
+                return inTwoPasses();
         } else {
-            return decodeInTwoPasses<crLf>(utf8, out, lost);
+            return inTwoPasses();
         }
         replaced |= !exactlyRepresentable(cp);
         *w++ = encodeCodePoint(cp);
     }
     lost |= replaced;
     return static_cast<std::size_t>(w - start);
+}
+
+// The same into the start of `out`, which may be longer: a buffer that takes text after text
+// is never filled anew.
+template <bool crLf> std::size_t decodeDoubled(std::string_view utf8, std::string& out, bool& lost)
+{
+    return decodeDoubledTo<crLf>(utf8, room(out, utf8.size() * 2 + 16), lost);
 }
 
 } // namespace
@@ -568,6 +580,11 @@ std::string decodeText(std::string_view utf8)
     bool lost = false;
     out.resize(decodeDoubled<true>(utf8, out, lost));
     return out;
+}
+
+std::size_t decodeTextTo(std::string_view utf8, char* out, bool& lost)
+{
+    return decodeDoubledTo<true>(utf8, out, lost);
 }
 
 std::string_view decodeTextInto(std::string_view utf8, std::string& out, bool& lost)

@@ -46,6 +46,12 @@ std::string decodeText(std::string_view utf8);
 // `lost` becomes true when a character of the text had no exact Windows-1252 byte and was
 // replaced. `utf8` must not lie in `out`.
 std::string_view decodeTextInto(std::string_view utf8, std::string& out, bool& lost);
+// The same to `out`, which has room for decodedRoom(utf8) bytes; returns the decoded length.
+std::size_t decodeTextTo(std::string_view utf8, char* out, bool& lost);
+inline std::size_t decodedRoom(std::string_view utf8)
+{
+    return utf8.size() * 2 + 16;
+}
 
 // The UTF-8 bytes that one Windows-1252 byte becomes: by the plain conversion, or (doubled)
 // by the UTF-8-in-8-bit encoding. For writers that convert and escape in one pass.

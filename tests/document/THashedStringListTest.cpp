@@ -317,3 +317,24 @@ TEST(THashedStringList, LookupsFromAPlaceGiveTheLookupByName)
         }
     }
 }
+
+// Texts written straight into the table, shorter than the room they were given, empty, small
+// and larger than a block, against the same texts appended.
+TEST(THashedStringList, TextsWrittenIntoTheTableGiveTheTablesOfAppending)
+{
+    THashedStringList written, appended;
+    const std::size_t sizes[] = {0, 1, 200, 16383, 16385, 70000, 0, 300000, 5, 0};
+    for (std::size_t i = 0; i < std::size(sizes); ++i) {
+        const std::string name = "key" + std::to_string(i);
+        const std::string text(sizes[i], static_cast<char>('a' + i));
+        appended.appendNew(name, text);
+        written.appendNewWritten(name, text.size() * 2 + 16, [&text](char* to) {
+            std::copy(text.begin(), text.end(), to);
+            return text.size();
+        });
+    }
+    ASSERT_EQ(entries(written), entries(appended));
+    EXPECT_EQ(written.textSize(), appended.textSize());
+    for (std::size_t i = 0; i < std::size(sizes); ++i)
+        EXPECT_EQ(written.value("KEY" + std::to_string(i)).size(), sizes[i]);
+}
