@@ -27,23 +27,27 @@ private:
     std::size_t at = 0;
 };
 
-bool sameFlags(const THashedStringList& a, const THashedStringList& b, std::string_view name,
-               std::size_t hash)
+// Where the lookups of a pack's tables go on from: the tables of a pack read from a file hold
+// the keys in the order of its key list, which the comparison walks.
+struct Places
 {
-    return isFlagOn(a.valueView(name, hash)) == isFlagOn(b.valueView(name, hash));
-}
+    std::size_t text = 0, html = 0, breaks = 0, unixEnds = 0;
+};
 
-void compareKey(const LanguagePack& reference, const LanguagePack& pack, const std::string& name,
-                const std::string& packName, PackComparison& out)
+void compareKey(const LanguagePack& reference, Places& referencePlaces, const LanguagePack& pack,
+                Places& packPlaces, const std::string& name, const std::string& packName, PackComparison& out)
 {
     const std::size_t hash = THashedStringList::hashName(name);
-    const std::string_view referenceText = reference.ValueList.valueView(name, hash);
-    const std::string_view packText = pack.ValueList.valueView(name, hash);
+    auto flagOn = [&name, hash](const THashedStringList& table, std::size_t& place) {
+        return isFlagOn(table.valueView(name, hash, place));
+    };
+    const std::string_view referenceText = reference.ValueList.valueView(name, hash, referencePlaces.text);
+    const std::string_view packText = pack.ValueList.valueView(name, hash, packPlaces.text);
     if (packText.empty() && !referenceText.empty())
         out.untranslated.push_back(name);
-    if (!sameFlags(reference.HtmlList, pack.HtmlList, name, hash) ||
-        !sameFlags(reference.BreakList, pack.BreakList, name, hash) ||
-        !sameFlags(reference.UnixList, pack.UnixList, name, hash))
+    if (flagOn(reference.HtmlList, referencePlaces.html) != flagOn(pack.HtmlList, packPlaces.html) ||
+        flagOn(reference.BreakList, referencePlaces.breaks) != flagOn(pack.BreakList, packPlaces.breaks) ||
+        flagOn(reference.UnixList, referencePlaces.unixEnds) != flagOn(pack.UnixList, packPlaces.unixEnds))
         out.flags.push_back(name);
     if (!packText.empty() && !Placeholders::same(referenceText, packText))
         out.placeholders.push_back(
@@ -57,6 +61,7 @@ PackComparison comparePacks(const LanguagePack& reference, const LanguagePack& p
     PackComparison out;
     NameWalk left(reference.keys);
     NameWalk right(pack.keys);
+    Places referencePlaces, packPlaces;
     while (!left.done() || !right.done()) {
         const int order = left.done()    ? 1
                           : right.done() ? -1
@@ -68,7 +73,7 @@ PackComparison comparePacks(const LanguagePack& reference, const LanguagePack& p
             out.obsolete.push_back(right.name());
             right.next();
         } else {
-            compareKey(reference, pack, left.name(), right.name(), out);
+            compareKey(reference, referencePlaces, pack, packPlaces, left.name(), right.name(), out);
             left.next();
             right.next();
         }
