@@ -292,6 +292,11 @@ void LanguagePack::readPack(const std::string& path)
         content = root.append_child("content");
     keys.clear();
     readKeys(content);
+    // The tree was parsed in place: it holds the whole file's text, and the memory of the key
+    // elements stays partly taken. What is left of it is small; a copy lets all that go.
+    auto copy = std::make_unique<pugi::xml_document>();
+    copy->reset(*tree);
+    tree = std::move(copy);
 }
 
 WriteOutcome LanguagePack::write(const std::string& path)
