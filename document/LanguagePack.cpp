@@ -15,6 +15,9 @@
 
 namespace {
 
+// From this size on, the tree is copied after reading rather than keeping the file's text.
+constexpr std::uint64_t largePack = 1024 * 1024;
+
 constexpr const char* infoAttributes[infoRowCount] = {"project", "name", "lang", "version", "date"};
 constexpr const char* infoRowNames[infoRowCount] = {"Projekt", "Name", "Sprache", "Version",
                                                     "letzte Änderung"};
@@ -293,10 +296,13 @@ void LanguagePack::readPack(const std::string& path)
     keys.clear();
     readKeys(content);
     // The tree was parsed in place: it holds the whole file's text, and the memory of the key
-    // elements stays partly taken. What is left of it is small; a copy lets all that go.
-    auto copy = std::make_unique<pugi::xml_document>();
-    copy->reset(*tree);
-    tree = std::move(copy);
+    // elements stays partly taken. What is left of it is small; for a large pack a copy of it
+    // lets all that go.
+    if (fileSeen.size >= largePack) {
+        auto copy = std::make_unique<pugi::xml_document>();
+        copy->reset(*tree);
+        tree = std::move(copy);
+    }
 }
 
 WriteOutcome LanguagePack::write(const std::string& path)

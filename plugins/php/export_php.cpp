@@ -42,8 +42,6 @@ void ExportModul_PHP::appendPhpString(std::string& out, std::string_view text) c
 void ExportModul_PHP::startExport()
 {
     std::string text = "<?php \n";
-    // Each entry takes its texts and some 25 bytes of its own; escapes add a little.
-    text.reserve(keys->textSize() + keys->textSize() / 16 + static_cast<std::size_t>(keys->count()) * 25);
     forEachEntry([this, &text](const Entry& entry) {
         text += "$translation[ \"";
         appendPhpString(text, entry.key);

@@ -38,9 +38,6 @@ void ExportModul_VARNEX::startExport()
             "\"Content-Type: text/plain; charset=CP1252\\n\"\n"
             "\"Content-Transfer-Encoding: 8bit\\n\"\n"
             "\n";
-    // Each entry takes its texts and some 20 bytes of its own; escapes add a little.
-    text.reserve(text.size() + keys->textSize() + keys->textSize() / 16 +
-                 static_cast<std::size_t>(keys->count()) * 20);
     forEachEntry([this, &text](const Entry& entry) {
         // The empty msgid is the catalogue's header.
         if (entry.key.empty())
