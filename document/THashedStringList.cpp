@@ -122,14 +122,10 @@ void THashedStringList::appendNew(std::string_view name, std::string_view text)
 {
     if (text.empty())
         return;
-    entries.push_back(makeEntry(name, text));
-    ++liveEntries;
-    if (!liveCounts.empty())
-        appendLiveCount();
-    // A name holding "=" is filed under the part before it, which the table may hold already.
-    if (entries.back().nameLength != name.size())
-        sharedNames = true;
-    indexValid = false;
+    appendNewWritten(name, text.size(), [text](char* to) {
+        std::memcpy(to, text.data(), text.size());
+        return text.size();
+    });
 }
 
 void THashedStringList::copyFrom(const THashedStringList& source)
@@ -303,6 +299,16 @@ void THashedStringList::clear()
     indexValid = true;
 }
 
+// The length of the name an entry is filed under: up to its first "=". Names are short: a
+// plain loop finds it sooner than a call of memchr.
+std::uint32_t THashedStringList::nameLengthOf(std::string_view name)
+{
+    std::size_t length = 0;
+    while (length < name.size() && name[length] != '=')
+        ++length;
+    return static_cast<std::uint32_t>(length);
+}
+
 // Room for `length` bytes in a block: small texts one after another in the current small
 // block, a large one in a block of its own.
 char* THashedStringList::allocateText(std::size_t length)
@@ -332,12 +338,7 @@ THashedStringList::Entry THashedStringList::makeEntry(std::string_view name, std
     at[name.size()] = '=';
     std::memcpy(at + name.size() + 1, text.data(), text.size());
     liveBytes += length;
-    // The name ends at its first "=", or at the one written after it. Names are short: a plain
-    // loop finds it sooner than a call of memchr.
-    std::size_t nameLength = 0;
-    while (nameLength < name.size() && name[nameLength] != '=')
-        ++nameLength;
-    return {at, static_cast<std::uint32_t>(length), static_cast<std::uint32_t>(nameLength)};
+    return {at, static_cast<std::uint32_t>(length), nameLengthOf(name)};
 }
 
 char* THashedStringList::reserveEntry(std::string_view name, std::size_t room)
@@ -375,12 +376,11 @@ void THashedStringList::commitEntry(std::string_view name, std::size_t room, std
         at = b.data.get();
     }
     liveBytes += length;
-    std::size_t nameLength = 0;
-    while (nameLength < name.size() && name[nameLength] != '=')
-        ++nameLength;
+    const std::uint32_t nameLength = nameLengthOf(name);
+    // A name holding "=" is filed under the part before it, which the table may hold already.
     if (nameLength != name.size())
         sharedNames = true;
-    entries.push_back({at, static_cast<std::uint32_t>(length), static_cast<std::uint32_t>(nameLength)});
+    entries.push_back({at, static_cast<std::uint32_t>(length), nameLength});
     ++liveEntries;
     if (!liveCounts.empty())
         appendLiveCount();

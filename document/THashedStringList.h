@@ -120,6 +120,7 @@ private:
     char* reserveEntry(std::string_view name, std::size_t room);
     void commitEntry(std::string_view name, std::size_t room, std::size_t textLength);
     char* allocateText(std::size_t length);
+    static std::uint32_t nameLengthOf(std::string_view name);
     void release(const Entry& e);
     void compactTexts();
     void indexEntry(int index) const;
