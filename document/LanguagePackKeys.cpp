@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <cstring>
 #include <iterator>
-#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -103,24 +102,6 @@ struct KeyChildren
     }
 };
 
-// A key element as far as it is read before its turn: its attributes and its name, by the
-// plain conversion into `id` (an empty name where it has none), and the name's hash.
-struct KeyElement
-{
-    pugi::xml_node node;
-    KeyAttributes attributes;
-    std::string_view key;
-    std::size_t hash = 0;
-    bool lost = false;
-    KeyElement(const pugi::xml_node& element, std::string& id) : node(element), attributes(element)
-    {
-        if (attributes.id)
-            key = plainText(attributes.id.value(), id, lost);
-        if (!key.empty())
-            hash = THashedStringList::hashName(key);
-    }
-};
-
 void refuseEqualsSign(std::string_view key)
 {
     if (holdsEqualsSign(key))
@@ -141,7 +122,6 @@ public:
             size *= 2;
         slots.assign(size, 0);
     }
-    void prefetch(std::size_t hash) const { __builtin_prefetch(&slots[hash & (slots.size() - 1)]); }
     // False when the hash was there already, and once the set is full: a name it cannot hold
     // counts as one that may repeat.
     bool insert(std::size_t hash)
@@ -187,41 +167,19 @@ void LanguagePack::readKeys(pugi::xml_node content)
     bool namesNew = std::all_of(std::begin(tables), std::end(tables),
                                 [](const THashedStringList* t) { return t->count() == 0; });
     NameHashes seen(namesNew ? visited : 0);
-    // Each element's name is taken while the element before it is read, so that the name's
-    // slot among those seen is fetched meanwhile; the two names live in `ids` by turns.
-    std::string ids[2], htmlFlag, breakFlag, unixFlag, decoded;
-    auto take = [&](pugi::xml_node node, std::string& id) {
-        std::optional<KeyElement> element;
-        if (node) {
-            element.emplace(node, id);
-            if (namesNew && !element->key.empty())
-                seen.prefetch(element->hash);
-        }
-        return element;
-    };
+    std::string id, flag, decoded;
     try {
-        std::optional<KeyElement> current = take(content.child("key"), ids[0]);
-        for (int turn = 1; current; turn ^= 1) {
-            std::optional<KeyElement> next = take(current->node.next_sibling(), ids[turn]);
-            const pugi::xml_node node = current->node;
-            const KeyAttributes& a = current->attributes;
-            const std::string_view key = current->key;
-            bool lost = current->lost;
+        for (pugi::xml_node node = content.child("key"), next; node; node = next) {
+            next = node.next_sibling();
+            const KeyAttributes a(node);
+            bool lost = false;
+            const std::string_view key = a.id ? plainText(a.id.value(), id, lost) : std::string_view();
             if (key.empty()) {
                 XmlFile::removeChild(content, node);
-                current = std::move(next);
                 continue;
             }
             refuseEqualsSign(key);
-            const std::size_t hash = current->hash;
-            const std::string_view html =
-                a.encodeHTML ? plainText(a.encodeHTML.value(), htmlFlag, lost) : std::string_view();
-            const std::string_view breaks = a.preserveLinebreaks
-                                                ? plainText(a.preserveLinebreaks.value(), breakFlag, lost)
-                                                : std::string_view();
-            const std::string_view unixEnds =
-                a.unixNewline ? plainText(a.unixNewline.value(), unixFlag, lost) : std::string_view();
-            const KeyChildren children(node);
+            const std::size_t hash = THashedStringList::hashName(key);
             namesNew = namesNew && seen.insert(hash);
             auto set = [&](THashedStringList& table, std::string_view text) {
                 if (namesNew)
@@ -240,11 +198,12 @@ void LanguagePack::readKeys(pugi::xml_node content)
                     table.setValue(key, hash, Windows1252::decodeTextInto(source, decoded, lost));
             };
             if (a.encodeHTML)
-                set(HtmlList, html);
+                set(HtmlList, plainText(a.encodeHTML.value(), flag, lost));
             if (a.preserveLinebreaks)
-                set(BreakList, breaks);
+                set(BreakList, plainText(a.preserveLinebreaks.value(), flag, lost));
             if (a.unixNewline)
-                set(UnixList, unixEnds);
+                set(UnixList, plainText(a.unixNewline.value(), flag, lost));
+            const KeyChildren children(node);
             // A key element without children keeps its flags but is not listed.
             if (children.any) {
                 setDecoded(ValueList, children.value);
@@ -261,7 +220,6 @@ void LanguagePack::readKeys(pugi::xml_node content)
                 content.remove_child(node);
             else
                 XmlFile::removeChild(content, node);
-            current = std::move(next);
         }
     } catch (const std::runtime_error& e) {
         stopAtKey();
