@@ -5,7 +5,7 @@
 // all of them alike; the ratios are taken per round, then their medians.
 #include "LanguagePack.h"
 #include "PackGenerator.h"
-#include "Windows1252.h"
+#include "XmlFile.h"
 
 #include <algorithm>
 #include <chrono>
@@ -40,49 +40,28 @@ double median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
-std::string xmlEscaped(std::string_view text)
-{
-    std::string out;
-    for (const char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        case '\r':
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
-
 // The pack's entries as a Qt Linguist file: one message per key, its name as the source,
 // its text as the translation, its comment as the translator's comment.
 void writeTs(const LanguagePack& pack, const std::string& path)
 {
-    std::ofstream out(path, std::ios::binary);
-    out << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<!DOCTYPE TS>\n<TS version=\"2.1\" "
-           "language=\"de_DE\">\n"
-        << "<context>\n<name>pack</name>\n";
+    std::string ts = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<!DOCTYPE TS>\n<TS version=\"2.1\" "
+                     "language=\"de_DE\">\n<context>\n<name>pack</name>\n";
     for (const std::string& key : pack.keys.items()) {
         const KeyRecord r = pack.record(key);
-        out << "<message>\n<source>" << xmlEscaped(Windows1252::toUtf8(key)) << "</source>\n";
-        if (!r.comment.empty())
-            out << "<translatorcomment>" << xmlEscaped(Windows1252::toUtf8(r.comment))
-                << "</translatorcomment>\n";
-        out << "<translation>" << xmlEscaped(Windows1252::toUtf8(r.text)) << "</translation>\n</message>\n";
+        ts += "<message>\n<source>";
+        XmlFile::appendText(ts, key, false);
+        ts += "</source>\n";
+        if (!r.comment.empty()) {
+            ts += "<translatorcomment>";
+            XmlFile::appendText(ts, r.comment, false);
+            ts += "</translatorcomment>\n";
+        }
+        ts += "<translation>";
+        XmlFile::appendText(ts, r.text, false);
+        ts += "</translation>\n</message>\n";
     }
-    out << "</context>\n</TS>\n";
+    ts += "</context>\n</TS>\n";
+    std::ofstream(path, std::ios::binary) << ts;
 }
 
 struct Row
